@@ -46,6 +46,8 @@ struct InputEvent {
     kClose,      // the user asks to close `window` (close box, WM_DELETE_WINDOW)
     kExpose,     // `area` of `window` must be drawn again: erased, then painted
     kResize,     // the client area of `window` is now x by y
+    kWake,       // no input: the presenter posted messages itself (PostMessageA)
+                 // and the core looks at its queue again
   };
   Kind kind = Kind::kMouseDown;
   WindowId window = 0;
@@ -70,6 +72,8 @@ class Presenter {
 };
 
 // The core uses this presenter from now on; it does not take ownership.
+// nullptr detaches the current one. A presenter that is set learns of the
+// top-level windows created after that, and of nothing earlier.
 void SetPresenter(Presenter* presenter);
 
 }  // namespace w32
