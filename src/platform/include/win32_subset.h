@@ -137,6 +137,17 @@ typedef struct tagPAINTSTRUCT {
   BYTE rgbReserved[32];
 } PAINTSTRUCT;
 
+// What GetObjectA tells about a bitmap.
+typedef struct tagBITMAP {
+  LONG bmType;
+  LONG bmWidth;
+  LONG bmHeight;
+  LONG bmWidthBytes;
+  WORD bmPlanes;
+  WORD bmBitsPixel;
+  LPVOID bmBits;
+} BITMAP;
+
 // ---- Window messages ----
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
@@ -291,3 +302,11 @@ BOOL WINAPI DeleteDC(HDC hdc);
 // colour brushes are shared and stay alive: deleting one succeeds and does
 // nothing.
 BOOL WINAPI DeleteObject(HGDIOBJ ho);
+// For a bitmap: fills a BITMAP (bmBits stays null) and returns the bytes
+// written; 0 for anything else or when the buffer is too small.
+int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv);
+// Takes the rectangle out of the device context's clipping area; later
+// drawing leaves it alone. Returns 0 (ERROR) for a device context that does
+// not exist, otherwise the kind of clipping area left (1 empty, 2 one
+// rectangle, 3 more complex).
+int WINAPI ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom);
