@@ -337,7 +337,8 @@ INSTANTIATE_TEST_SUITE_P(
 // the main window takes no clicks.
 struct AnswerCase {
   const char* name;
-  const char* key;  // xdotool key name, or null for the window manager's close
+  enum How { kKey, kClickOk, kWmDelete } how;
+  const char* key = nullptr;  // xdotool's name of the key
 };
 
 class WarningOnDisplay : public ProgramOnDisplay,
@@ -363,10 +364,17 @@ TEST_P(WarningOnDisplay, IsAnsweredAndLeavesEverythingAsItWas) {
   ExpectShows(*box, expectedBox, std::string("warning-") + GetParam().name);
 
   ClickAt(main, 35, 40);  // an option of the main window, which is disabled now
-  if (GetParam().key != nullptr) {
-    Xdotool({"key", GetParam().key});
-  } else {
-    SendWmDelete(*box);
+  switch (GetParam().how) {
+    case AnswerCase::kKey:
+      Xdotool({"key", GetParam().key});
+      break;
+    case AnswerCase::kClickOk:
+      // OK stands at the right end of the band below the text, 88 by 26.
+      ClickAt(*box, b.width - 12 - 44, b.height - 22);
+      break;
+    case AnswerCase::kWmDelete:
+      SendWmDelete(*box);
+      break;
   }
   EXPECT_TRUE(client_->WaitGone(*box)) << "the box stayed open";
   EXPECT_TRUE(client_->Exists(main));
@@ -375,12 +383,16 @@ TEST_P(WarningOnDisplay, IsAnsweredAndLeavesEverythingAsItWas) {
   EXPECT_EQ(Snapshot(car_.string()), before) << "the warning touched a file";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, WarningOnDisplay,
-    ::testing::Values(AnswerCase{"Return", "Return"}, AnswerCase{"KP_Enter", "KP_Enter"},
-                      AnswerCase{"space", "space"}, AnswerCase{"Escape", "Escape"},
-                      AnswerCase{"wm_delete", nullptr}),
-    [](const ::testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Answers, WarningOnDisplay,
+                         ::testing::Values(AnswerCase{"Return", AnswerCase::kKey, "Return"},
+                                           AnswerCase{"KP_Enter", AnswerCase::kKey, "KP_Enter"},
+                                           AnswerCase{"space", AnswerCase::kKey, "space"},
+                                           AnswerCase{"Escape", AnswerCase::kKey, "Escape"},
+                                           AnswerCase{"click_ok", AnswerCase::kClickOk},
+                                           AnswerCase{"wm_delete", AnswerCase::kWmDelete}),
+                         [](const ::testing::TestParamInfo<AnswerCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST_F(ProgramOnDisplay, CompleteInstallWritesTheFilesAndExitsZero) {
   const auto original = Snapshot(car_.string());
