@@ -20,13 +20,13 @@ file(COPY ${EXE} DESTINATION ${STAGE_DIR}/program)
 file(COPY ${EXAMPLE_DIR}/ DESTINATION ${STAGE_DIR}/sample/${sample_folder})
 file(COPY ${EXE} ${STAGE_DIR}/program/PLAYERS.txt DESTINATION ${STAGE_DIR}/sample/${sample_folder})
 
-# A fixed time stamp makes the zips the same from build to build.
+# Every entry carries one fixed date instead of the build time.
 function(pack zip dir)
   file(GLOB_RECURSE files RELATIVE ${dir} ${dir}/*)
   list(SORT files)
   file(REMOVE ${zip})
   execute_process(
-    COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip --mtime=2026-01-01T00:00:00Z ${files}
+    COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip "--mtime=2026-01-01 00:00:00 UTC" ${files}
     WORKING_DIRECTORY ${dir}
     RESULT_VARIABLE result)
   if(NOT result EQUAL 0)

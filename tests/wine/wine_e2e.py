@@ -1,0 +1,608 @@
+#!/usr/bin/env python3
+"""End-to-end test of the Windows program on Wine, against our own layer.
+
+Three runs of karvo-parts-changer.exe, each in a fresh copy of the sample car
+folder, in one fresh Wine prefix on a private Xvfb display, driven by xdotool
+as a player would drive it:
+
+  1. the warning when nothing is chosen, one click in each group, the install;
+  2. one snippet file removed: the error box, the window stays open, then closed;
+  3. the car file made read-only (attrib +r): the same.
+
+Every run is repeated with the same clicks on our layer (karvo_headless) and the
+two must agree: the message boxes (owner, text, caption and flags, read on Wine
+from the relay trace of MessageBoxA), the preview pictures pixel for pixel, the
+check marks, the exit codes and every file of the folder, which must also equal
+what the Linux engine alone produces (install_reference).
+
+Screenshots, surface dumps and Wine's traces of every step are kept in the
+output folder. Exit code 77 (skipped) only when the tools cannot be installed.
+"""
+
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+SKIP = 77
+TITLE = "Karvo Zelt Omra Lights and Parts Changer"
+CAR_FILE = "Karvo_Zelt_Omra.ini"
+# One option clicked in each group (button identifiers), a mix of first,
+# second and third options.
+CHOICE_IDS = [3, 7, 11, 14, 15, 18, 19, 22]
+INSTALL_ID = 1
+# The preview rectangles (x, y) of the eight slots, 160 by 300 each.
+PREVIEW_PLACES = [(10, 160), (180, 160), (350, 160), (520, 360),
+                  (10, 360), (180, 360), (350, 360), (520, 160)]
+PREVIEW_SIZE = (160, 300)
+# Windows' own default button face; a new Wine prefix uses 245,245,245.
+WINDOWS_BUTTON_FACE = "240 240 240"
+MB_ICONERROR = 0x10
+MB_ICONWARNING = 0x30
+MB_ICONINFORMATION = 0x40
+NEEDED_PROGRAMS = ["wine", "wineboot", "wineserver", "Xvfb", "xdotool", "import", "convert"]
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_for(what, probe, timeout):
+    """Polls probe() until it gives a true value, for at most timeout seconds."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(0.1)
+
+
+def log(message):
+    print(message, flush=True)
+
+
+# --- pictures ---------------------------------------------------------------
+
+class Image:
+    """Packed 8-bit RGB pixels, rows top to bottom."""
+
+    def __init__(self, path):
+        ppm = subprocess.run(["convert", str(path), "-depth", "8", "ppm:-"],
+                             check=True, capture_output=True).stdout
+        fields = ppm.split(maxsplit=4)
+        check(fields[0] == b"P6" and fields[3] == b"255", f"{path}: not an 8-bit picture")
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.rgb = fields[4]
+
+    def pixel(self, x, y):
+        at = 3 * (y * self.width + x)
+        return tuple(self.rgb[at:at + 3])
+
+    def area(self, rect):
+        x, y, w, h = rect
+        return b"".join(self.rgb[3 * ((y + row) * self.width + x):3 * ((y + row) * self.width + x + w)]
+                        for row in range(h))
+
+
+def rect_minus(rect, holes):
+    """The parts of rect (x, y, w, h) outside every hole, as rectangles."""
+    parts = [rect]
+    for hx, hy, hw, hh in holes:
+        kept = []
+        for x, y, w, h in parts:
+            left, top, right, bottom = max(x, hx), max(y, hy), min(x + w, hx + hw), min(y + h, hy + hh)
+            if left >= right or top >= bottom:
+                kept.append((x, y, w, h))
+                continue
+            if top > y:
+                kept.append((x, y, w, top - y))
+            if bottom < y + h:
+                kept.append((x, bottom, w, y + h - bottom))
+            if left > x:
+                kept.append((x, top, left - x, bottom - top))
+            if right < x + w:
+                kept.append((right, top, x + w - right, bottom - top))
+        parts = kept
+    return parts
+
+
+def differing_pixels(a, b, rects):
+    count = 0
+    for rect in rects:
+        x, y, w, h = rect
+        for row in range(y, y + h):
+            for col in range(x, x + w):
+                if a.pixel(col, row) != b.pixel(col, row):
+                    count += 1
+    return count
+
+
+# --- our layer: the headless program -----------------------------------------
+
+class HeadlessControl:
+    def __init__(self, line):
+        fields = dict(re.findall(r'(\w+)=("(?:[^"\\]|\\.)*"|\S+)', line))
+        self.number = int(line.split()[1])
+        self.style = int(fields["style"], 16)
+        self.rect = tuple(int(v) for v in fields["rect"].split(","))
+        self.id = int(fields["id"])
+        self.checked = fields["checked"] == "1"
+
+    @property
+    def is_option(self):
+        return self.style & 0xF == 0x9  # BS_AUTORADIOBUTTON
+
+    def centre(self):
+        x, y, w, h = self.rect
+        return x + w // 2, y + h // 2
+
+
+def run_headless(args, folder, commands, name):
+    """Runs karvo_headless with a script in folder; returns (exit code, stdout lines)."""
+    script = args.out / f"{name}.script"
+    script.write_text("\n".join(commands) + "\n")
+    result = subprocess.run([str(args.headless), str(script)], cwd=folder,
+                            capture_output=True, text=True, timeout=120)
+    (args.out / f"{name}.stdout").write_text(result.stdout + result.stderr)
+    return result.returncode, result.stdout.splitlines()
+
+
+def headless_boxes(lines):
+    """The message boxes our layer opened: (owner, caption, flags, text as printed)."""
+    boxes = []
+    for line in lines:
+        m = re.fullmatch(r'messagebox owner=(\S+) caption="((?:[^"\\]|\\.)*)" flags=0x([0-9a-fA-F]+) text="(.*)"',
+                         line)
+        if m:
+            boxes.append((m.group(1), m.group(2), int(m.group(3), 16), m.group(4)))
+    return boxes
+
+
+def headless_controls(lines):
+    """The last `controls` listing in the output."""
+    listing = []
+    for line in lines:
+        if line.startswith("control "):
+            if line.startswith("control 1 "):
+                listing = []
+            listing.append(HeadlessControl(line))
+    return listing
+
+
+# --- Wine -----------------------------------------------------------------
+
+def printed_text(text):
+    """A box text spelled as the headless presenter prints it."""
+    return text.replace('"', '\\"').replace("\r", "").replace("\n", "\\n")
+
+
+def wine_string(quoted):
+    """Undoes Wine's trace quoting of a string argument."""
+    escapes = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\", '"': '"'}
+    out, i = [], 0
+    while i < len(quoted):
+        c = quoted[i]
+        if c == "\\" and i + 1 < len(quoted):
+            nxt = quoted[i + 1]
+            if nxt == "x":
+                out.append(chr(int(quoted[i + 2:i + 4], 16)))
+                i += 4
+                continue
+            out.append(escapes.get(nxt, nxt))
+            i += 2
+            continue
+        out.append(c)
+        i += 1
+    return "".join(out)
+
+
+STRING_ARG = r'[0-9a-fA-F]+ "((?:[^"\\]|\\.)*)"'
+
+
+class WineRun:
+    """One start of the executable in a car folder, with Wine's relay trace of
+    the USER calls that show what the program asked the system for."""
+
+    def __init__(self, args, env, folder, name):
+        self.args, self.name, self.folder = args, name, folder
+        self.trace_path = args.out / f"{name}.wine-trace.txt"
+        self.trace = open(self.trace_path, "w")
+        run_env = dict(env, WINEDEBUG="+relay")
+        self.process = subprocess.Popen(["wine", str(args.exe)], cwd=folder, env=run_env,
+                                        stdout=self.trace, stderr=self.trace)
+        self.env = env
+        self.started = time.monotonic()
+        self.window = wait_for(f"the window titled {TITLE!r}", self._find_main, 60)
+        log(f"  {name}: window up after {time.monotonic() - self.started:.1f} s")
+        self.shot_number = 0
+
+    def xdotool(self, *words):
+        return subprocess.run(["xdotool", *words], env=self.env, capture_output=True, text=True,
+                              timeout=30).stdout.split()
+
+    def _find_main(self):
+        found = self.xdotool("search", "--onlyvisible", "--name", f"^{TITLE}$")
+        return found[0] if found else None
+
+    def trace_lines(self):
+        self.trace.flush()
+        return self.trace_path.read_text(errors="replace").splitlines()
+
+    def main_handle(self):
+        """The HWND of the main window: what the outermost CreateWindowExA returned."""
+        depth = 0
+        for line in self.trace_lines():
+            if "Call user32.CreateWindowExA(" in line:
+                depth += 1
+            elif "Ret  user32.CreateWindowExA()" in line:
+                depth -= 1
+                if depth == 0:
+                    return int(re.search(r"retval=([0-9a-fA-F]+)", line).group(1), 16) & 0xFFFFFFFF
+        raise Failure("the trace shows no main window")
+
+    def boxes_called(self):
+        """MessageBoxA calls so far: (owner HWND, text, caption, flags)."""
+        calls = []
+        pattern = re.compile(r"Call user32\.MessageBoxA\(([0-9a-fA-F]+)," + STRING_ARG + "," + STRING_ARG +
+                             r",([0-9a-fA-F]+)\)")
+        for line in self.trace_lines():
+            if "Call user32.MessageBoxA(" not in line:
+                continue
+            m = pattern.search(line)
+            check(m, f"cannot read the MessageBoxA call (text cut short?): {line}")
+            calls.append((int(m.group(1), 16) & 0xFFFFFFFF, wine_string(m.group(2)), wine_string(m.group(3)),
+                          int(m.group(4), 16) & 0xFFFFFFFF))
+        return calls
+
+    def boxes_returned(self):
+        return sum("Ret  user32.MessageBoxA()" in line for line in self.trace_lines())
+
+    def destroy_calls(self):
+        return sum("Call user32.DestroyWindow(" in line for line in self.trace_lines())
+
+    def screenshot(self, label, whole_screen=False):
+        """Saves the main window's client area (or the screen) and returns it."""
+        self.shot_number += 1
+        path = self.args.out / f"{self.name}-{self.shot_number}-{label}.png"
+        target = "root" if whole_screen else self.window
+        subprocess.run(["import", "-window", target, str(path)], env=self.env, check=True, timeout=30)
+        return Image(path)
+
+    def click(self, x, y):
+        self.xdotool("mousemove", "--window", self.window, str(x), str(y), "click", "1")
+
+    def key_to(self, window, keys):
+        self.xdotool("windowfocus", window)
+        self.xdotool("key", keys)
+
+    def box_window(self):
+        """The visible X window of an open message box: the program's other
+        top-level window, titled with the empty caption."""
+        for window in self.xdotool("search", "--onlyvisible", "--class", self.args.exe.name):
+            if window != self.window and self.xdotool("getwindowname", window) == []:
+                return window
+        return None
+
+    def expect_box(self, expected, label):
+        """Waits for the box the program opens next, compares it with our layer's
+        box, screenshots it and answers it with Enter."""
+        count = len(self.boxes_called()) + 1
+        box = wait_for(f"a message box ({label})", self.box_window, 30)
+        calls = wait_for("the MessageBoxA call in the trace", lambda: len(self.boxes_called()) >= count and
+                         self.boxes_called(), 10)
+        owner, text, caption, flags = calls[count - 1]
+        owner_name = "main" if owner == self.main_handle() else ("none" if owner == 0 else "other")
+        seen = (owner_name, caption, flags, printed_text(text))
+        check(seen == expected, f"{label}: Wine shows {seen}, our layer {expected}")
+        self.screenshot(label, whole_screen=True)
+        answered = self.boxes_returned() + 1
+        self.key_to(box, "Return")
+        wait_for(f"the box {label} to close", lambda: self.box_window() is None, 10)
+        wait_for("MessageBoxA to return", lambda: self.boxes_returned() >= answered, 10)
+        return text
+
+    def wait_exit(self, timeout=30):
+        try:
+            code = self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"{self.name}: the program did not end within {timeout} s")
+        self.trace.close()
+        return code
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.trace.close()
+
+
+def start_display(out):
+    """Xvfb on a free display number, 24-bit colour."""
+    read_end, write_end = os.pipe()
+    log_file = open(out / "xvfb.log", "w")
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                             "-nolisten", "tcp"], pass_fds=(write_end,), stdout=log_file, stderr=log_file)
+    os.close(write_end)
+    with os.fdopen(read_end) as reader:
+        number = reader.readline().strip()
+    check(number.isdigit(), "Xvfb did not start (see xvfb.log)")
+    return xvfb, f":{number}"
+
+
+def make_prefix(env):
+    """A fresh 64-bit Wine prefix with Windows' default button face and the
+    relay trace limited to the calls the test reads."""
+    quiet = dict(env, WINEDEBUG="-all")
+    subprocess.run(["wineboot", "--init"], env=quiet, check=True, capture_output=True, timeout=300)
+    settings = [
+        ["HKCU\\Control Panel\\Colors", "ButtonFace", WINDOWS_BUTTON_FACE],
+        ["HKCU\\Software\\Wine\\Debug", "RelayInclude",
+         "user32.CreateWindowExA;user32.MessageBoxA;user32.DestroyWindow"],
+    ]
+    for key, name, value in settings:
+        subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", value, "/f"], env=quiet,
+                       check=True, capture_output=True, timeout=120)
+    subprocess.run(["wineserver", "-w"], env=quiet, check=True, timeout=120)
+
+
+# --- folders --------------------------------------------------------------
+
+def snapshot(folder):
+    return {str(p.relative_to(folder)): p.read_bytes() for p in sorted(folder.rglob("*")) if p.is_file()}
+
+
+def check_same_files(actual, expected, what):
+    missing = sorted(set(expected) - set(actual))
+    extra = sorted(set(actual) - set(expected))
+    changed = sorted(f for f in set(actual) & set(expected) if actual[f] != expected[f])
+    check(not (missing or extra or changed),
+          f"{what}: missing {missing}, unexpected {extra}, different {changed}")
+
+
+def fresh_car(work, name, example):
+    folder = work / name
+    shutil.copytree(example, folder)
+    return folder
+
+
+# --- the test -------------------------------------------------------------
+
+class Layout:
+    """Where things are on the main window, from our layer's control listing."""
+
+    def __init__(self, controls):
+        check(len(controls) == 26, f"our layer lists {len(controls)} controls, not 26")
+        self.by_id = {c.id: c for c in controls if c.id}
+        self.options = [c for c in controls if c.is_option]
+        # Picture pixels compared: the preview rectangles wherever no control is.
+        holes = [c.rect for c in controls]
+        self.picture_areas = [part for x, y in PREVIEW_PLACES
+                              for part in rect_minus((x, y) + PREVIEW_SIZE, holes)]
+        # The first 160 rows of each rectangle that no control covers.
+        self.slot_tops = [rect_minus((x, y, PREVIEW_SIZE[0], 160), holes)[0] for x, y in PREVIEW_PLACES]
+
+    def click_point(self, control_id):
+        return self.by_id[control_id].centre()
+
+    def mark_area(self, option):
+        """The radio button's circle: its left 15 columns, clear of the 5-pixel
+        overlap with the option buttons above and below."""
+        x, y, _, _ = option.rect
+        return (x, y + 5, 15, 20)
+
+
+def check_marks(shot, start_shot, layout, checked_ids, label):
+    """Every checked option shows the same mark, every other one the unchecked
+    look of the start, and the two differ."""
+    unchecked_look = {start_shot.area(layout.mark_area(o)) for o in layout.options}
+    check(len(unchecked_look) == 1, f"{label}: the option buttons did not start alike")
+    unchecked_look = unchecked_look.pop()
+    marks = {}
+    for option in layout.options:
+        look = shot.area(layout.mark_area(option))
+        if option.id in checked_ids:
+            check(look != unchecked_look, f"{label}: option {option.id} shows no check mark")
+            marks[option.id] = look
+        else:
+            check(look == unchecked_look, f"{label}: option {option.id} shows a check mark")
+    check(len(set(marks.values())) == 1, f"{label}: the check marks differ from one another")
+
+
+def run_tests(args, env, work):
+    example = args.example
+    pristine = snapshot(example)
+    ids = [str(i) for i in CHOICE_IDS]
+
+    # Our layer: the same session as Wine's first run, step by step.
+    layer1 = fresh_car(work, "layer-1", example)
+    start_dump = args.out / "layer-1-start.bmp"
+    chosen_dump = args.out / "layer-1-chosen.bmp"
+    code, lines = run_headless(args, layer1, ["dump " + str(start_dump), "controls"], "layer-0-controls")
+    layout = Layout(headless_controls(lines))
+    install_at = layout.click_point(INSTALL_ID)
+    clicks = [layout.click_point(i) for i in CHOICE_IDS]
+    script = (["dump " + str(start_dump), "click %d %d" % install_at, "answer"] +
+              ["click %d %d" % xy for xy in clicks] +
+              ["controls", "dump " + str(chosen_dump), "click %d %d" % install_at, "answer"])
+    code, lines = run_headless(args, layer1, script, "layer-1")
+    check(code == 0, f"our layer: exit code {code} after the install")
+    layer_boxes = headless_boxes(lines)
+    check(len(layer_boxes) == 2, f"our layer opened {len(layer_boxes)} boxes, not 2")
+    checked_ids = {c.id for c in headless_controls(lines) if c.checked}
+    check(checked_ids == set(CHOICE_IDS), f"our layer checks {sorted(checked_ids)}")
+
+    # The Linux engine alone, with the same choices.
+    reference = fresh_car(work, "reference", example)
+    result = subprocess.run([str(args.reference), "install", str(reference), *ids], capture_output=True, text=True)
+    check(result.returncode == 0, f"the Linux engine did not install: {result.stdout}{result.stderr}")
+    installed = snapshot(reference)
+    check_same_files(snapshot(layer1), installed, "our layer's folder after the install")
+
+    # Wine, run 1.
+    log("run 1: warning, choices, install")
+    car = fresh_car(work, "wine-1", example)
+    run = WineRun(args, env, car, "run1")
+    try:
+        start_layer = Image(start_dump)
+        shot = wait_for("the start pictures",
+                        lambda: (lambda s: s if differing_pixels(s, start_layer, layout.picture_areas) == 0
+                                 else None)(run.screenshot("start")), 20)
+        start_shot = shot
+        check(layer_boxes[0][2] == MB_ICONWARNING and "Choose one all 8 boxes!" in layer_boxes[0][3],
+              f"our layer's first box: {layer_boxes[0]}")
+        run.click(*install_at)
+        run.expect_box(layer_boxes[0], "warning")
+        check_same_files(snapshot(car), pristine, "after the warning")
+
+        for xy in clicks:
+            run.click(*xy)
+        chosen_layer = Image(chosen_dump)
+        try:
+            shot = wait_for("the chosen pictures",
+                            lambda: (lambda s: s if differing_pixels(s, chosen_layer, layout.picture_areas) == 0
+                                     else None)(run.screenshot("chosen")), 20)
+        except Failure:
+            last = run.screenshot("chosen-last")
+            raise Failure(f"{differing_pixels(last, chosen_layer, layout.picture_areas)} picture pixels differ "
+                          "between Wine and our layer after the clicks")
+        for slot, area in enumerate(layout.slot_tops, 1):
+            check(start_shot.area(area) != shot.area(area), f"the picture of group {slot} did not change")
+        check_marks(shot, start_shot, layout, set(CHOICE_IDS), "after the clicks")
+
+        check(layer_boxes[1][2] == MB_ICONINFORMATION and layer_boxes[1][3] == "Parts installed",
+              f"our layer's second box: {layer_boxes[1]}")
+        run.click(*install_at)
+        run.expect_box(layer_boxes[1], "installed")
+        code = run.wait_exit()
+        check(code == 0, f"run 1: exit code {code}")
+        check_same_files(snapshot(car), installed, "the folder after the install on Wine")
+    finally:
+        run.kill()
+
+    # Runs 2 and 3: a failed install leaves everything as it was.
+    snippet = subprocess.run([str(args.reference), "snippet", ids[2]], capture_output=True, text=True,
+                             check=True).stdout.strip().replace("\\", "/")
+
+    def remove_snippet(folder, linux):
+        (folder / snippet).unlink()
+
+    def read_only_car(folder, linux):
+        if linux:
+            (folder / CAR_FILE).chmod(0o444)
+        else:
+            subprocess.run(["wine", "attrib", "+r", CAR_FILE], cwd=folder, env=dict(env, WINEDEBUG="-all"),
+                           check=True, capture_output=True, timeout=60)
+            # Wine keeps the attribute as the file's write permission bits.
+            check((folder / CAR_FILE).stat().st_mode & 0o222 == 0, "attrib +r left the car file writable")
+
+    for number, prepare in ((2, remove_snippet), (3, read_only_car)):
+        log(f"run {number}: {prepare.__name__.replace('_', ' ')}")
+        layer = fresh_car(work, f"layer-{number}", example)
+        prepare(layer, linux=True)
+        before_layer = snapshot(layer)
+        code, lines = run_headless(args, layer, ["click %d %d" % xy for xy in clicks] +
+                                   ["click %d %d" % install_at, "answer", "close"], f"layer-{number}")
+        check(code == 0, f"our layer, run {number}: exit code {code}")
+        check_same_files(snapshot(layer), before_layer, f"our layer's folder, run {number}")
+        boxes = headless_boxes(lines)
+        check(len(boxes) == 1 and boxes[0][2] == MB_ICONERROR and boxes[0][3].startswith("Parts not installed:\\n"),
+              f"our layer, run {number}: boxes {boxes}")
+        engine = fresh_car(work, f"reference-{number}", example)
+        prepare(engine, linux=True)
+        result = subprocess.run([str(args.reference), "install", str(engine), *ids], capture_output=True, text=True)
+        check(result.returncode == 1, f"the Linux engine, run {number}: exit code {result.returncode}")
+        check(boxes[0][3] == printed_text("Parts not installed:\n" + result.stdout.rstrip("\n")),
+              f"our layer's box, run {number}, does not list the engine's problems {result.stdout!r}")
+
+        car = fresh_car(work, f"wine-{number}", example)
+        prepare(car, linux=False)
+        before = snapshot(car)
+        run = WineRun(args, env, car, f"run{number}")
+        try:
+            for xy in clicks:
+                run.click(*xy)
+            run.click(*install_at)
+            run.expect_box(boxes[0], "not-installed")
+            check(run.process.poll() is None and run._find_main() == run.window and run.destroy_calls() == 0,
+                  f"run {number}: the main window did not stay open")
+            run.screenshot("still-open")
+            check_same_files(snapshot(car), before, f"run {number}: the folder after the failed install")
+            run.key_to(run.window, "alt+F4")
+            code = run.wait_exit()
+            check(code == 0, f"run {number}: exit code {code} after closing")
+            check_same_files(snapshot(car), before, f"run {number}: the folder after closing")
+        finally:
+            run.kill()
+
+
+def missing_programs():
+    return [p for p in NEEDED_PROGRAMS if shutil.which(p) is None]
+
+
+def build_exe(source):
+    for step in (["cmake", "--preset", "mingw"], ["cmake", "--build", "--preset", "mingw",
+                                                   "--target", "karvo-parts-changer"]):
+        subprocess.run(step, cwd=source, check=True, stdout=subprocess.DEVNULL)
+    return source / "build" / "mingw" / "karvo-parts-changer.exe"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--source", type=Path, required=True, help="the source tree")
+    parser.add_argument("--exe", type=Path, help="a built karvo-parts-changer.exe (default: build the mingw preset)")
+    parser.add_argument("--headless", type=Path, required=True)
+    parser.add_argument("--reference", type=Path, required=True)
+    parser.add_argument("--out", type=Path, required=True, help="screenshots and traces go here")
+    args = parser.parse_args()
+    args.example = args.source / "example"
+
+    if missing_programs():
+        subprocess.run([str(args.source / "tools" / "install-deps")])
+    if missing_programs() or shutil.which("x86_64-w64-mingw32-g++-posix") is None:
+        print(f"SKIPPED: Wine, Xvfb, xdotool, ImageMagick or MinGW-w64 missing "
+              f"({' '.join(missing_programs())}) and tools/install-deps could not install them")
+        return SKIP
+
+    started = time.monotonic()
+    if args.exe is None:
+        args.exe = build_exe(args.source)
+        log(f"built {args.exe} in {time.monotonic() - started:.1f} s")
+    shutil.rmtree(args.out, ignore_errors=True)
+    args.out.mkdir(parents=True)
+    work = Path(tempfile.mkdtemp(prefix="karvo-wine-"))
+    xvfb, display = start_display(args.out)
+    env = dict(os.environ, DISPLAY=display, WINEPREFIX=str(work / "prefix"), WINEARCH="win64",
+               WINEDLLOVERRIDES="mscoree,mshtml=", WINEDEBUG="-all")
+    try:
+        phase = time.monotonic()
+        make_prefix(env)
+        log(f"Wine prefix ready in {time.monotonic() - phase:.1f} s")
+        phase = time.monotonic()
+        run_tests(args, env, work)
+        log(f"three runs in {time.monotonic() - phase:.1f} s; total {time.monotonic() - started:.1f} s")
+        log(f"screenshots and traces: {args.out}")
+        return 0
+    except Failure as failure:
+        print(f"FAILED: {failure}\nscreenshots and traces: {args.out}", file=sys.stderr)
+        return 1
+    finally:
+        subprocess.run(["wineserver", "-k"], env=env, capture_output=True)
+        xvfb.terminate()
+        xvfb.wait()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
