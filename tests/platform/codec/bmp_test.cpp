@@ -13,6 +13,12 @@
 #include "bmp_samples.h"
 
 namespace codec {
+namespace testing {
+void PrintTo(const BmpSample& sample, std::ostream* out) {
+  *out << sample.name;
+}
+}  // namespace testing
+
 namespace {
 
 using testing::BmpFields;
@@ -109,6 +115,11 @@ const Malformed kMalformed[] = {
      [](auto& b) { PutU32(b, 10, static_cast<std::uint32_t>(b.size() + 1)); }},
     {"offset_inside_header", nullptr, [](auto& b) { PutU32(b, 10, 20); }},
     {"offset_inside_palette", nullptr, [](auto& b) { PutU32(b, 10, 14 + 40 + 100); }},
+    {"offset_inside_masks",
+     [](auto& f) {
+       f = ThirtyTwoBitFields({0xFF0000, 0xFF00, 0xFF});
+     },
+     [](auto& b) { PutU32(b, 10, 14 + 40); }},
     {"offset_huge", nullptr, [](auto& b) { PutU32(b, 10, 0xFFFFFFF0); }},
     {"zero_width", [](auto& f) { f.width = 0; }, nullptr},
     {"negative_width", [](auto& f) { f.width = -3; }, nullptr},
@@ -201,6 +212,10 @@ const Malformed kMalformed[] = {
      },
      [](auto& b) { b.resize(14 + 40 + 8); }},
 };
+
+void PrintTo(const Malformed& file, std::ostream* out) {
+  *out << file.name;
+}
 
 class MalformedBmp : public ::testing::TestWithParam<Malformed> {};
 
