@@ -33,6 +33,8 @@ struct TextRenderer::Face {
 
 namespace {
 
+constexpr int kMaxPixelSize = 256;
+
 struct LibraryCloser {
   void operator()(FT_Library library) const { FT_Done_FreeType(library); }
 };
@@ -108,6 +110,11 @@ PixelTarget TargetOf(Bitmap& bitmap) {
 }
 
 TextRenderer::TextRenderer(const std::string& fontPath, int pixelSize) {
+  if (pixelSize < 1 || pixelSize > kMaxPixelSize) {
+    error_ = "text size " + std::to_string(pixelSize) + " px is outside 1.." +
+             std::to_string(kMaxPixelSize);
+    return;
+  }
   FT_Library rawLibrary = nullptr;
   if (FT_Error error = FT_Init_FreeType(&rawLibrary)) {
     error_ = "FreeType cannot start (error " + std::to_string(error) + ")";

@@ -149,15 +149,27 @@ TEST_F(TextTest, SameTextGivesSamePixels) {
 }
 
 TEST(TextWithoutFont, SaysWhyAndDrawsNothing) {
-  const TextRenderer missing("/nonexistent/folder/NoSuchFont.ttf", kDefaultPixelSize);
-  EXPECT_FALSE(missing.Available());
-  EXPECT_NE(missing.Error().find("/nonexistent/folder/NoSuchFont.ttf"), std::string::npos);
-  EXPECT_EQ(missing.Width("text"), 0);
-  EXPECT_EQ(missing.Height(), 0);
-  Bitmap canvas = Canvas(20, 20, kFace);
-  PixelTarget target = TargetOf(canvas);
-  missing.Draw(target, 0, 0, "text", kBlack, kEverywhere);
-  EXPECT_EQ(canvas.pixels, Canvas(20, 20, kFace).pixels);
+  const struct {
+    const char* path;
+    int pixelSize;
+    const char* errorMentions;
+  } cases[] = {
+      {"/nonexistent/folder/NoSuchFont.ttf", kDefaultPixelSize,
+       "/nonexistent/folder/NoSuchFont.ttf"},
+      {"/proc/self/cmdline", kDefaultPixelSize, "/proc/self/cmdline"},  // not a font
+      {kDefaultFontPath, 0, "0 px"},
+  };
+  for (const auto& c : cases) {
+    const TextRenderer renderer(c.path, c.pixelSize);
+    EXPECT_FALSE(renderer.Available()) << c.path;
+    EXPECT_NE(renderer.Error().find(c.errorMentions), std::string::npos) << renderer.Error();
+    EXPECT_EQ(renderer.Width("text"), 0);
+    EXPECT_EQ(renderer.Height(), 0);
+    Bitmap canvas = Canvas(20, 20, kFace);
+    PixelTarget target = TargetOf(canvas);
+    renderer.Draw(target, 0, 0, "text", kBlack, kEverywhere);
+    EXPECT_EQ(canvas.pixels, Canvas(20, 20, kFace).pixels);
+  }
 }
 
 }  // namespace
