@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "catalogue.h"
+#include "line_file.h"
 
 // The files of one run, relative to the car folder.
 constexpr const char* kCarFile = "Karvo_Zelt_Omra.ini";
@@ -28,7 +29,17 @@ struct InstallOutcome {
 // One line for the player: "<file>: <reason>".
 std::string DescribeProblem(const InstallProblem& problem);
 
+// Copies the settings variant file into the (new) settings file.
+void InstallSettingsVariant(LineReader& variant, LineWriter& settingsFile);
+
 // Runs the install in the working directory. Every input is checked before
 // anything is written; on any problem no file is written, emptied or created
 // and the outcome lists every problem found.
+//
+// Each output is written to a new temporary file beside it and moved over it
+// only when complete. The backups are made first; then the new car file and
+// the new settings file are both written completely before either replaces
+// its target. A failure while writing leaves the car file and the settings
+// file as they were, removes every temporary file and is the one problem
+// listed.
 InstallOutcome InstallParts(const Choices& choices);

@@ -1,0 +1,225 @@
+#include "line_file.h"
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
+constexpr char kContentEndByte = 0x1A;
+
+}  // namespace
+
+LineReader::LineReader(const std::string& path) {
+  file_ = OpenForReading(path, openError_);
+  if (!file_.IsOpen()) {
+    fail_ = true;
+    return;
+  }
+  buffer_.reset(new char[kLineFileBuffer]);
+}
+
+// Moves the unread bytes (at most one CR that waits for the byte after it) to
+// the front and reads more behind them. A 0x1A byte or a read error ends the
+// content there.
+bool LineReader::Refill() {
+  const std::size_t left = filled_ - pos_;
+  if (left > 0 && pos_ > 0)
+    std::memmove(buffer_.get(), buffer_.get() + pos_, left);
+  pos_ = 0;
+  filled_ = left;
+  char* fresh = buffer_.get() + filled_;
+  std::ptrdiff_t got = file_.Read(fresh, kLineFileBuffer - filled_, readError_);
+  if (got <= 0) {
+    contentEnded_ = true;
+    return false;
+  }
+  if (const void* stop = std::memchr(fresh, kContentEndByte, static_cast<std::size_t>(got))) {
+    got = static_cast<const char*>(stop) - fresh;
+    contentEnded_ = true;
+  }
+  filled_ += static_cast<std::size_t>(got);
+  return true;
+}
+
+// Hands the bytes of the current line to `sink` in pieces, up to `limit`
+// bytes in all, and takes the line end. `took` becomes true when any byte
+// (a line byte or the LF) was taken.
+template <class Sink>
+LineReader::Stop LineReader::Scan(Sink&& sink, std::size_t limit, bool& took) {
+  std::size_t taken = 0;
+  for (;;) {
+    if (filled_ - pos_ <= 1 && !contentEnded_)
+      Refill();
+    if (pos_ == filled_)
+      return Stop::kContentEnd;
+    const char* start = buffer_.get() + pos_;
+    const std::size_t available = filled_ - pos_;
+    const char* lf = static_cast<const char*>(std::memchr(start, '\n', available));
+    const std::size_t length = lf != nullptr ? static_cast<std::size_t>(lf - start) : available;
+    std::size_t keep = length;
+    // A CR right before the LF goes with the line end. A CR at the end of the
+    // bytes read so far stays unread until the byte after it is known.
+    if (length > 0 && start[length - 1] == '\r' && (lf != nullptr || !contentEnded_))
+      --keep;
+    if (keep > limit - taken) {
+      const std::size_t part = limit - taken;
+      sink(start, part);
+      pos_ += part;
+      took = true;
+      return Stop::kLimit;
+    }
+    sink(start, keep);
+    taken += keep;
+    if (lf != nullptr) {
+      pos_ += length + 1;
+      took = true;
+      return Stop::kLineEnd;
+    }
+    if (keep > 0)
+      took = true;
+    pos_ += keep;
+  }
+}
+
+bool LineReader::BeginRead() {
+  if (lineOpen_)
+    SkipLineRest(*this);
+  if (end_ || fail_) {
+    fail_ = true;
+    return false;
+  }
+  return true;
+}
+
+void LineReader::EndRead(Stop stop, bool took) {
+  lineOpen_ = stop == Stop::kLimit;
+  if (stop != Stop::kContentEnd)
+    return;
+  end_ = true;
+  if (!took)
+    fail_ = true;
+}
+
+void ReadLine(LineReader& reader, std::string& line) {
+  if (!reader.BeginRead())
+    return;
+  line.clear();
+  bool took = false;
+  auto append = [&line](const char* bytes, std::size_t count) { line.append(bytes, count); };
+  const LineReader::Stop stop = reader.Scan(append, kNoLimit, took);
+  reader.EndRead(stop, took);
+}
+
+bool ReadLineHead(LineReader& reader, std::string& head, std::size_t limit) {
+  if (!reader.BeginRead())
+    return true;
+  head.clear();
+  bool took = false;
+  auto append = [&head](const char* bytes, std::size_t count) { head.append(bytes, count); };
+  const LineReader::Stop stop = reader.Scan(append, limit, took);
+  reader.EndRead(stop, took);
+  return !reader.lineOpen_;
+}
+
+void PassLineRest(LineReader& reader, LineWriter& writer) {
+  if (!reader.lineOpen_)
+    return;
+  bool took = true;
+  auto write = [&writer](const char* bytes, std::size_t count) {
+    writer.Write(std::string_view(bytes, count));
+  };
+  const LineReader::Stop stop = reader.Scan(write, kNoLimit, took);
+  reader.EndRead(stop, took);
+}
+
+void SkipLineRest(LineReader& reader) {
+  if (!reader.lineOpen_)
+    return;
+  bool took = true;
+  auto drop = [](const char*, std::size_t) {};
+  reader.lineOpen_ = false;
+  const LineReader::Stop stop = reader.Scan(drop, kNoLimit, took);
+  reader.EndRead(stop, took);
+}
+
+void PassLine(LineReader& reader, LineWriter& writer, std::string& scratch) {
+  if (!ReadLineHead(reader, scratch, kLineFileBuffer)) {
+    writer.Write(scratch);
+    PassLineRest(reader, writer);
+  } else {
+    writer.Write(scratch);
+  }
+  writer.EndLine();
+}
+
+void WriteLine(LineWriter& writer, std::string_view line) {
+  writer.Write(line);
+  writer.EndLine();
+}
+
+void CopyLinesToEnd(LineReader& reader, LineWriter& writer) {
+  std::string scratch;
+  while (reader.IsOpen() && !reader.AtEnd())
+    PassLine(reader, writer, scratch);
+  reader.Close();
+}
+
+LineWriter::LineWriter(NativeFile file) : file_(std::move(file)) {
+  if (file_.IsOpen())
+    buffer_.reset(new char[kLineFileBuffer]);
+}
+
+LineWriter::LineWriter(const std::string& path) {
+  std::string error;
+  file_ = OpenForWriting(path, error);
+  if (file_.IsOpen()) {
+    buffer_.reset(new char[kLineFileBuffer]);
+  } else {
+    writeError_ = error;
+  }
+}
+
+void LineWriter::Write(std::string_view bytes) {
+  if (!file_.IsOpen() || Failed())
+    return;
+  if (bytes.size() > kLineFileBuffer - used_) {
+    if (!Flush())
+      return;
+    // What does not fit an empty buffer goes to the file directly.
+    if (bytes.size() >= kLineFileBuffer) {
+      file_.WriteAll(bytes.data(), bytes.size(), writeError_);
+      return;
+    }
+  }
+  std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+  used_ += bytes.size();
+}
+
+bool LineWriter::Flush() {
+  const std::size_t count = std::exchange(used_, 0);
+  return count == 0 || file_.WriteAll(buffer_.get(), count, writeError_);
+}
+
+bool LineWriter::Close() {
+  if (!file_.IsOpen())
+    return false;
+  const bool written = !Failed() && Flush();
+  std::string closeError;
+  const bool closed = file_.CloseChecked(closeError);
+  if (written && !closed)
+    writeError_ = closeError;
+  return written && closed;
+}
+
+bool LineWriter::SyncAndClose() {
+  if (!file_.IsOpen())
+    return false;
+  if (Failed() || !Flush()) {
+    file_.Close();
+    return false;
+  }
+  return file_.SyncAndClose(writeError_);
+}
