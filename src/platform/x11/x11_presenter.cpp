@@ -63,14 +63,25 @@ class X11Presenter final : public Presenter {
     screen_ = DefaultScreen(d);
     cursor_ = XCreateFontCursor(d, XC_left_ptr);
     gc_ = XCreateGC(d, RootWindow(d, screen_), 0, nullptr);
-    wmProtocols_ = XInternAtom(d, "WM_PROTOCOLS", False);
-    wmDeleteWindow_ = XInternAtom(d, "WM_DELETE_WINDOW", False);
-    netWmName_ = XInternAtom(d, "_NET_WM_NAME", False);
-    netWmPid_ = XInternAtom(d, "_NET_WM_PID", False);
-    netWmWindowType_ = XInternAtom(d, "_NET_WM_WINDOW_TYPE", False);
-    netWmWindowTypeDialog_ = XInternAtom(d, "_NET_WM_WINDOW_TYPE_DIALOG", False);
-    netWmWindowTypeNormal_ = XInternAtom(d, "_NET_WM_WINDOW_TYPE_NORMAL", False);
-    utf8String_ = XInternAtom(d, "UTF8_STRING", False);
+    // One round trip for all of them.
+    char* names[] = {const_cast<char*>("WM_PROTOCOLS"),
+                     const_cast<char*>("WM_DELETE_WINDOW"),
+                     const_cast<char*>("_NET_WM_NAME"),
+                     const_cast<char*>("_NET_WM_PID"),
+                     const_cast<char*>("_NET_WM_WINDOW_TYPE"),
+                     const_cast<char*>("_NET_WM_WINDOW_TYPE_DIALOG"),
+                     const_cast<char*>("_NET_WM_WINDOW_TYPE_NORMAL"),
+                     const_cast<char*>("UTF8_STRING")};
+    Atom atoms[8] = {};
+    XInternAtoms(d, names, 8, False, atoms);
+    wmProtocols_ = atoms[0];
+    wmDeleteWindow_ = atoms[1];
+    netWmName_ = atoms[2];
+    netWmPid_ = atoms[3];
+    netWmWindowType_ = atoms[4];
+    netWmWindowTypeDialog_ = atoms[5];
+    netWmWindowTypeNormal_ = atoms[6];
+    utf8String_ = atoms[7];
   }
 
   ~X11Presenter() override {
