@@ -27,6 +27,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zipfile
 from pathlib import Path
 
 SKIP = 77
@@ -220,13 +221,16 @@ class WineRun:
         self.trace_path = args.out / f"{name}.wine-trace.txt"
         self.trace = open(self.trace_path, "w")
         run_env = dict(env, WINEDEBUG="+relay")
-        self.process = subprocess.Popen(["wine", str(args.exe)], cwd=folder, env=run_env,
+        # A player starts the copy in the car folder when the folder has one.
+        exe = folder / args.exe.name if (folder / args.exe.name).exists() else args.exe
+        self.process = subprocess.Popen(["wine", str(exe)], cwd=folder, env=run_env,
                                         stdout=self.trace, stderr=self.trace)
         self.env = env
         self.started = time.monotonic()
         self.window = wait_for(f"the window titled {TITLE!r}", self._find_main, 60)
         log(f"  {name}: window up after {time.monotonic() - self.started:.1f} s")
         self.shot_number = 0
+        self.boxes_answered = 0
 
     def xdotool(self, *words):
         return subprocess.run(["xdotool", *words], env=self.env, capture_output=True, text=True,
@@ -298,19 +302,20 @@ class WineRun:
     def expect_box(self, expected, label):
         """Waits for the box the program opens next, compares it with our layer's
         box, screenshots it and answers it with Enter."""
-        count = len(self.boxes_called()) + 1
+        self.boxes_answered += 1
+        count = self.boxes_answered
         box = wait_for(f"a message box ({label})", self.box_window, 30)
         calls = wait_for("the MessageBoxA call in the trace", lambda: len(self.boxes_called()) >= count and
                          self.boxes_called(), 10)
+        check(len(calls) == count, f"{label}: the program opened {len(calls)} boxes, not {count}")
         owner, text, caption, flags = calls[count - 1]
         owner_name = "main" if owner == self.main_handle() else ("none" if owner == 0 else "other")
         seen = (owner_name, caption, flags, printed_text(text))
         check(seen == expected, f"{label}: Wine shows {seen}, our layer {expected}")
         self.screenshot(label, whole_screen=True)
-        answered = self.boxes_returned() + 1
         self.key_to(box, "Return")
         wait_for(f"the box {label} to close", lambda: self.box_window() is None, 10)
-        wait_for("MessageBoxA to return", lambda: self.boxes_returned() >= answered, 10)
+        wait_for("MessageBoxA to return", lambda: self.boxes_returned() >= count, 10)
         return text
 
     def wait_exit(self, timeout=30):
@@ -551,11 +556,34 @@ def missing_programs():
     return [p for p in NEEDED_PROGRAMS if shutil.which(p) is None]
 
 
-def build_exe(source):
-    for step in (["cmake", "--preset", "mingw"], ["cmake", "--build", "--preset", "mingw",
-                                                   "--target", "karvo-parts-changer"]):
+def build_windows_program(source):
+    """Builds the mingw preset: the executable and the two release zips."""
+    for step in (["cmake", "--preset", "mingw"], ["cmake", "--build", "--preset", "mingw"]):
         subprocess.run(step, cwd=source, check=True, stdout=subprocess.DEVNULL)
-    return source / "build" / "mingw" / "karvo-parts-changer.exe"
+    build = source / "build" / "mingw"
+    return build / "karvo-parts-changer.exe", sorted((build / "dist").glob("*.zip"))
+
+
+def unpack_release(exe, zips, example, work):
+    """Checks the two release zips and unpacks the sample car one; the runs
+    use that folder and the executable in it, as a player would."""
+    check(len(zips) == 2, f"expected two release zips, found {[z.name for z in zips]}")
+    program_zip = next((z for z in zips if z.name.endswith("-windows.zip")), None)
+    sample_zip = next((z for z in zips if z.name.endswith("-sample-car.zip")), None)
+    check(program_zip and sample_zip, f"release zips misnamed: {[z.name for z in zips]}")
+    with zipfile.ZipFile(program_zip) as program:
+        check(sorted(program.namelist()) == ["PLAYERS.txt", exe.name], f"{program_zip.name}: {program.namelist()}")
+        check(program.read(exe.name) == exe.read_bytes(), f"{program_zip.name}: not the built executable")
+        players = program.read("PLAYERS.txt")
+        check(b"\r\n" in players and b"\n" not in players.replace(b"\r\n", b""),
+              "PLAYERS.txt: not CR LF line ends")
+    with zipfile.ZipFile(sample_zip) as sample:
+        sample.extractall(work / "release")
+    folders = list((work / "release").iterdir())
+    check(len(folders) == 1 and folders[0].is_dir(), f"{sample_zip.name}: not one folder")
+    expected = dict(snapshot(example), **{exe.name: exe.read_bytes(), "PLAYERS.txt": players})
+    check_same_files(snapshot(folders[0]), expected, sample_zip.name)
+    return folders[0]
 
 
 def main():
@@ -576,16 +604,19 @@ def main():
         return SKIP
 
     started = time.monotonic()
-    if args.exe is None:
-        args.exe = build_exe(args.source)
-        log(f"built {args.exe} in {time.monotonic() - started:.1f} s")
     shutil.rmtree(args.out, ignore_errors=True)
     args.out.mkdir(parents=True)
     work = Path(tempfile.mkdtemp(prefix="karvo-wine-"))
-    xvfb, display = start_display(args.out)
-    env = dict(os.environ, DISPLAY=display, WINEPREFIX=str(work / "prefix"), WINEARCH="win64",
+    xvfb = None
+    env = dict(os.environ, WINEPREFIX=str(work / "prefix"), WINEARCH="win64",
                WINEDLLOVERRIDES="mscoree,mshtml=", WINEDEBUG="-all")
     try:
+        if args.exe is None:
+            exe, zips = build_windows_program(args.source)
+            log(f"built the Windows program and its zips in {time.monotonic() - started:.1f} s")
+            args.example = unpack_release(exe, zips, args.example, work)
+            args.exe = args.example / exe.name
+        xvfb, env["DISPLAY"] = start_display(args.out)
         phase = time.monotonic()
         make_prefix(env)
         log(f"Wine prefix ready in {time.monotonic() - phase:.1f} s")
@@ -598,9 +629,10 @@ def main():
         print(f"FAILED: {failure}\nscreenshots and traces: {args.out}", file=sys.stderr)
         return 1
     finally:
-        subprocess.run(["wineserver", "-k"], env=env, capture_output=True)
-        xvfb.terminate()
-        xvfb.wait()
+        if xvfb is not None:
+            subprocess.run(["wineserver", "-k"], env=env, capture_output=True)
+            xvfb.terminate()
+            xvfb.wait()
         shutil.rmtree(work, ignore_errors=True)
 
 
