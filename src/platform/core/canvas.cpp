@@ -1,0 +1,164 @@
+#include "canvas.h"
+
+#include <algorithm>
+#include <string>
+
+#include "codec/text.h"
+
+namespace w32::core {
+
+PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
+  PixelRect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+              std::min(a.bottom, b.bottom)};
+  if (IsEmpty(r))
+    return {};
+  return r;
+}
+
+PixelRect Union(const PixelRect& a, const PixelRect& b) {
+  if (IsEmpty(a))
+    return b;
+  if (IsEmpty(b))
+    return a;
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
+}
+
+bool IsEmpty(const PixelRect& r) {
+  return r.right <= r.left || r.bottom <= r.top;
+}
+
+PixelRect Offset(const PixelRect& r, int dx, int dy) {
+  return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
+std::optional<Canvas> Canvas::OfDc(HDC hdc) {
+  State& state = Core();
+  auto dcIt = state.dcs.find(reinterpret_cast<std::uintptr_t>(hdc));
+  if (dcIt == state.dcs.end())
+    return std::nullopt;
+  const DeviceContext& dc = dcIt->second;
+  Canvas canvas;
+  if (dc.memory) {
+    GdiObject& bitmap = state.objects.at(dc.bitmap);
+    canvas.pixels_ = bitmap.bitmap.pixels.data();
+    canvas.bufferWidth_ = bitmap.bitmap.width;
+    canvas.bufferHeight_ = bitmap.bitmap.height;
+    canvas.clip_ = {0, 0, canvas.bufferWidth_, canvas.bufferHeight_};
+    canvas.excluded_ = &dc.excluded;
+    return canvas;
+  }
+  Window* window = LiveWindow(dc.window);
+  if (!window)
+    return std::nullopt;
+  Window& top = TopLevelOf(*window);
+  canvas.pixels_ = top.surface->pixels.data();
+  canvas.bufferWidth_ = top.surface->width;
+  canvas.bufferHeight_ = top.surface->height;
+  ClientOriginOnSurface(*window, &canvas.originX_, &canvas.originY_);
+  canvas.clip_ =
+      Intersect(VisibleClientOnSurface(*window), {0, 0, canvas.bufferWidth_, canvas.bufferHeight_});
+  canvas.paintArea_ = &dc.paintArea;
+  canvas.topLevel_ = &top;
+  return canvas;
+}
+
+Canvas::Canvas(Canvas&& other) noexcept
+    : pixels_(other.pixels_),
+      bufferWidth_(other.bufferWidth_),
+      bufferHeight_(other.bufferHeight_),
+      originX_(other.originX_),
+      originY_(other.originY_),
+      clip_(other.clip_),
+      paintArea_(other.paintArea_),
+      excluded_(other.excluded_),
+      topLevel_(other.topLevel_),
+      changed_(other.changed_) {
+  other.topLevel_ = nullptr;
+}
+
+Canvas::~Canvas() {
+  if (topLevel_ && !IsEmpty(changed_))
+    MarkDirty(*topLevel_, changed_);
+}
+
+bool Canvas::Holds(int x, int y) const {
+  const int bx = x + originX_, by = y + originY_;
+  return bx >= 0 && by >= 0 && bx < bufferWidth_ && by < bufferHeight_;
+}
+
+bool Canvas::Allows(int x, int y) const {
+  const int bx = x + originX_, by = y + originY_;
+  if (bx < clip_.left || by < clip_.top || bx >= clip_.right || by >= clip_.bottom)
+    return false;
+  if (paintArea_ && !paintArea_->Contains(x, y))
+    return false;
+  if (excluded_) {
+    for (const PixelRect& r : *excluded_) {
+      if (bx >= r.left && bx < r.right && by >= r.top && by < r.bottom)
+        return false;
+    }
+  }
+  return true;
+}
+
+bool Canvas::AnyAllowed() const {
+  for (int by = clip_.top; by < clip_.bottom; ++by) {
+    for (int bx = clip_.left; bx < clip_.right; ++bx) {
+      if (Allows(bx - originX_, by - originY_))
+        return true;
+    }
+  }
+  return false;
+}
+
+std::uint32_t Canvas::Get(int x, int y) const {
+  return pixels_[static_cast<std::size_t>(y + originY_) * bufferWidth_ + (x + originX_)];
+}
+
+void Canvas::Put(int x, int y, std::uint32_t color) {
+  if (!Allows(x, y))
+    return;
+  const int bx = x + originX_, by = y + originY_;
+  pixels_[static_cast<std::size_t>(by) * bufferWidth_ + bx] = color;
+  changed_ = Union(changed_, {bx, by, bx + 1, by + 1});
+}
+
+void Canvas::Fill(const PixelRect& area, std::uint32_t color) {
+  const PixelRect inBuffer = Intersect(Offset(area, originX_, originY_), clip_);
+  if (IsEmpty(inBuffer))
+    return;
+  for (int by = inBuffer.top; by < inBuffer.bottom; ++by) {
+    for (int bx = inBuffer.left; bx < inBuffer.right; ++bx) {
+      if (Allows(bx - originX_, by - originY_))
+        pixels_[static_cast<std::size_t>(by) * bufferWidth_ + bx] = color;
+    }
+  }
+  changed_ = Union(changed_, inBuffer);
+}
+
+void Canvas::Text(int x, int y, std::string_view text, std::uint32_t color, const PixelRect& clip) {
+  // The font draws into a copy of the pixels under the text; only the pixels
+  // this DC may change are taken back.
+  const int width = codec::TextWidth(text) + 2;
+  const int height = codec::TextHeight();
+  const PixelRect box = Intersect({x, y, x + width, y + height}, clip);
+  if (IsEmpty(box) || text.empty())
+    return;
+  const int w = box.right - box.left, h = box.bottom - box.top;
+  std::vector<std::uint32_t> scratch(static_cast<std::size_t>(w) * h, 0);
+  for (int j = 0; j < h; ++j) {
+    for (int i = 0; i < w; ++i) {
+      if (Holds(box.left + i, box.top + j))
+        scratch[static_cast<std::size_t>(j) * w + i] = Get(box.left + i, box.top + j);
+    }
+  }
+  codec::PixelTarget target{scratch.data(), w, h};
+  codec::DrawText(target, x - box.left, y - box.top, text, color, {0, 0, w, h});
+  for (int j = 0; j < h; ++j) {
+    for (int i = 0; i < w; ++i)
+      Put(box.left + i, box.top + j, scratch[static_cast<std::size_t>(j) * w + i]);
+  }
+}
+
+}  // namespace w32::core

@@ -1,0 +1,22 @@
+#pragma once
+// The window procedures of the classes the core brings along.
+
+#include "win32_subset.h"
+
+namespace w32::core {
+
+// "button": group box, auto radio button and push button.
+LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The message box window that MessageBoxA opens.
+LRESULT CALLBACK MessageBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// The creation parameter of a message box window.
+struct MessageBoxParams {
+  const char* text = "";
+  unsigned flags = 0;
+};
+
+inline constexpr const char* kButtonClass = "button";
+inline constexpr const char* kMessageBoxClass = "#32770";
+
+}  // namespace w32::core
