@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "splice.h"
 #include "temp_folder.h"
 
 namespace {
@@ -332,6 +333,57 @@ TEST_F(InstallTest, ShortWriteLeavesCarAndSettingsFilesAsTheyWere) {
   EXPECT_EQ(Changed(before, Snapshot(folder_.path())),
             (std::vector<std::string>{kCarBackup, kSettingsBackup}));
   EXPECT_EQ(folder_.Read(kCarBackup), car_ + "\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+Lines ReadLines(const std::string& path) {
+  LineReader reader(path);
+  Lines lines;
+  std::string line;
+  while (reader.IsOpen() && !reader.AtEnd()) {
+    ReadLine(reader, line);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// The bundled sample car folder installs cleanly with every option: each
+// section then holds the chosen snippet's section and the rest is unchanged.
+TEST(ExampleFolderTest, EveryOptionInstallsIntoTheSampleCar) {
+  const Choices choiceSets[] = {
+      {1, 1, 1, 1, 1, 1, 1, 1}, {2, 2, 2, 2, 2, 2, 2, 2}, {1, 2, 3, 1, 2, 1, 2, 1}};
+  for (const Choices& choices : choiceSets) {
+    TempFolder folder;
+    fs::copy(KARVO_EXAMPLE_DIR, folder.path(), fs::copy_options::recursive);
+    const Lines original = ReadLines(folder.PathOf(kCarFile));
+    {
+      WorkingDirectory inFolder(folder.path());
+      InstallOutcome outcome = InstallParts(choices);
+      ASSERT_TRUE(outcome.Succeeded()) << DescribeProblem(outcome.problems.front());
+    }
+    const Lines installed = ReadLines(folder.PathOf(kCarFile));
+    // Two empty lines more: one from the backup's copy, one from the splice.
+    ASSERT_EQ(installed.size(), original.size() + 2);
+    int sectionsSeen = 0;
+    for (std::size_t i = 0; i < original.size(); ++i) {
+      const int group = MarkerGroup(original[i]);
+      if (group == 0) {
+        EXPECT_EQ(installed[i], original[i]);
+        continue;
+      }
+      ++sectionsSeen;
+      LineReader snippet(
+          folder.PathOf(Slashes(FindOption(group, choices[group - 1])->snippetFile)));
+      const SectionLines chosen = ReadSnippetSection(snippet, GroupByNumber(group).section);
+      ASSERT_FALSE(chosen.empty());
+      EXPECT_EQ(Lines(installed.begin() + i, installed.begin() + i + chosen.size()), chosen);
+      i += chosen.size() - 1;
+    }
+    EXPECT_EQ(sectionsSeen, kGroupCount);
+  }
 }
 
 }  // namespace
