@@ -236,7 +236,6 @@ std::optional<Layout> ReadLayout(const std::uint8_t* data, std::size_t size) {
     default:
       return std::nullopt;
   }
-  // Top-down files cannot be compressed; compressed ones were refused above.
   layout.stride =
       (std::uint64_t{static_cast<std::uint32_t>(layout.width)} * layout.bitsPerPixel + 31) / 32 * 4;
   const std::uint64_t pixelBytes = layout.stride * static_cast<std::uint64_t>(layout.height);
