@@ -84,6 +84,19 @@ LineReader::Stop LineReader::Scan(Sink&& sink, std::size_t limit, bool& took) {
   }
 }
 
+bool LineReader::TakeBufferedLine(std::string_view& line) {
+  if (lineOpen_ || end_ || fail_ || pos_ == filled_)
+    return false;
+  const char* start = buffer_.get() + pos_;
+  const char* lf = static_cast<const char*>(std::memchr(start, '\n', filled_ - pos_));
+  if (lf == nullptr)
+    return false;
+  const std::size_t length = static_cast<std::size_t>(lf - start);
+  line = std::string_view(start, length > 0 && start[length - 1] == '\r' ? length - 1 : length);
+  pos_ += length + 1;
+  return true;
+}
+
 bool LineReader::BeginRead() {
   if (lineOpen_)
     SkipLineRest(*this);
@@ -162,8 +175,14 @@ void WriteLine(LineWriter& writer, std::string_view line) {
 
 void CopyLinesToEnd(LineReader& reader, LineWriter& writer) {
   std::string scratch;
-  while (reader.IsOpen() && !reader.AtEnd())
-    PassLine(reader, writer, scratch);
+  std::string_view line;
+  while (reader.IsOpen() && !reader.AtEnd()) {
+    if (reader.TakeBufferedLine(line)) {
+      WriteLine(writer, line);
+    } else {
+      PassLine(reader, writer, scratch);
+    }
+  }
   reader.Close();
 }
 
@@ -182,7 +201,8 @@ LineWriter::LineWriter(const std::string& path) {
   }
 }
 
-void LineWriter::Write(std::string_view bytes) {
+// The slow half of Write: the buffer is full, or the writer not open or failed.
+void LineWriter::WriteThrough(std::string_view bytes) {
   if (!file_.IsOpen() || Failed())
     return;
   if (bytes.size() > kLineFileBuffer - used_) {

@@ -66,14 +66,20 @@ int SkipSection(LineReader& carBackup, int count, std::string& line) {
 }
 
 void SpliceSections(LineReader& carBackup, LineWriter& carFile, const SnippetSections& sections) {
-  std::string line;
+  std::string held;
   while (carBackup.IsOpen() && !carBackup.AtEnd()) {
-    const bool whole = ReadLineHead(carBackup, line, kHeadLimit);
+    std::string_view line;
+    bool whole = true;
+    if (!carBackup.TakeBufferedLine(line)) {
+      whole = ReadLineHead(carBackup, held, kHeadLimit);
+      line = held;
+    }
     int group = whole ? MarkerGroup(line) : 0;
     bool replaced = false;
     while (group != 0 && !sections[group - 1].empty()) {
       WriteSection(carFile, sections[group - 1]);
-      group = SkipSection(carBackup, GroupByNumber(group).section.bodyLength, line);
+      group = SkipSection(carBackup, GroupByNumber(group).section.bodyLength, held);
+      line = held;
       replaced = true;
     }
     // The line after a replaced body is read at the top of the loop.
