@@ -241,8 +241,15 @@ class WineRun:
         return found[0] if found else None
 
     def trace_lines(self):
-        self.trace.flush()
-        return self.trace_path.read_text(errors="replace").splitlines()
+        """The program's own lines of the trace: Wine's helper processes,
+        started with the prefix's first program, write to it too. The thread
+        that created the first window is the program's one thread."""
+        lines = self.trace_path.read_text(errors="replace").splitlines()
+        first = next((line for line in lines if "Call user32.CreateWindowExA(" in line), None)
+        if first is None:
+            return []
+        thread = first.split(":", 1)[0] + ":"
+        return [line for line in lines if line.startswith(thread)]
 
     def main_handle(self):
         """The HWND of the main window: what the outermost CreateWindowExA returned."""
@@ -273,8 +280,9 @@ class WineRun:
     def boxes_returned(self):
         return sum("Ret  user32.MessageBoxA()" in line for line in self.trace_lines())
 
-    def destroy_calls(self):
-        return sum("Call user32.DestroyWindow(" in line for line in self.trace_lines())
+    def main_destroyed(self):
+        main = "Call user32.DestroyWindow(%08x)" % self.main_handle()
+        return any(main in line for line in self.trace_lines())
 
     def screenshot(self, label, whole_screen=False):
         """Saves the main window's client area (or the screen) and returns it."""
@@ -283,6 +291,21 @@ class WineRun:
         target = "root" if whole_screen else self.window
         subprocess.run(["import", "-window", target, str(path)], env=self.env, check=True, timeout=30)
         return Image(path)
+
+    def settled_screenshot(self, label, wanted, timeout=20):
+        """The first screenshot that equals the one before it (painting is
+        over) and for which wanted(shot) holds; the last one on failure."""
+        shots = [self.screenshot(label)]
+
+        def next_shot():
+            shots.append(self.screenshot(label))
+            previous, last = shots[-2:]
+            return last if last.rgb == previous.rgb and wanted(last) else None
+
+        try:
+            return wait_for(f"the screen {label}", next_shot, timeout)
+        except Failure:
+            return shots[-1]
 
     def click(self, x, y):
         self.xdotool("mousemove", "--window", self.window, str(x), str(y), "click", "1")
@@ -461,10 +484,10 @@ def run_tests(args, env, work):
     run = WineRun(args, env, car, "run1")
     try:
         start_layer = Image(start_dump)
-        shot = wait_for("the start pictures",
-                        lambda: (lambda s: s if differing_pixels(s, start_layer, layout.picture_areas) == 0
-                                 else None)(run.screenshot("start")), 20)
-        start_shot = shot
+        start_shot = run.settled_screenshot(
+            "start", lambda s: differing_pixels(s, start_layer, layout.picture_areas) == 0)
+        differ = differing_pixels(start_shot, start_layer, layout.picture_areas)
+        check(differ == 0, f"{differ} picture pixels differ between Wine and our layer at the start")
         check(layer_boxes[0][2] == MB_ICONWARNING and "Choose one all 8 boxes!" in layer_boxes[0][3],
               f"our layer's first box: {layer_boxes[0]}")
         run.click(*install_at)
@@ -474,14 +497,10 @@ def run_tests(args, env, work):
         for xy in clicks:
             run.click(*xy)
         chosen_layer = Image(chosen_dump)
-        try:
-            shot = wait_for("the chosen pictures",
-                            lambda: (lambda s: s if differing_pixels(s, chosen_layer, layout.picture_areas) == 0
-                                     else None)(run.screenshot("chosen")), 20)
-        except Failure:
-            last = run.screenshot("chosen-last")
-            raise Failure(f"{differing_pixels(last, chosen_layer, layout.picture_areas)} picture pixels differ "
-                          "between Wine and our layer after the clicks")
+        shot = run.settled_screenshot(
+            "chosen", lambda s: differing_pixels(s, chosen_layer, layout.picture_areas) == 0)
+        differ = differing_pixels(shot, chosen_layer, layout.picture_areas)
+        check(differ == 0, f"{differ} picture pixels differ between Wine and our layer after the clicks")
         for slot, area in enumerate(layout.slot_tops, 1):
             check(start_shot.area(area) != shot.area(area), f"the picture of group {slot} did not change")
         check_marks(shot, start_shot, layout, set(CHOICE_IDS), "after the clicks")
@@ -492,6 +511,7 @@ def run_tests(args, env, work):
         run.expect_box(layer_boxes[1], "installed")
         code = run.wait_exit()
         check(code == 0, f"run 1: exit code {code}")
+        check(run.main_destroyed(), "run 1: the program ended without destroying its window")
         check_same_files(snapshot(car), installed, "the folder after the install on Wine")
     finally:
         run.kill()
@@ -540,8 +560,10 @@ def run_tests(args, env, work):
                 run.click(*xy)
             run.click(*install_at)
             run.expect_box(boxes[0], "not-installed")
-            check(run.process.poll() is None and run._find_main() == run.window and run.destroy_calls() == 0,
-                  f"run {number}: the main window did not stay open")
+            check(run.process.poll() is None, f"run {number}: the program ended after the failed install")
+            check(not run.main_destroyed(), f"run {number}: the program destroyed the main window")
+            check(run.window in run.xdotool("search", "--onlyvisible", "--name", f"^{TITLE}$"),
+                  f"run {number}: the main window is no longer shown")
             run.screenshot("still-open")
             check_same_files(snapshot(car), before, f"run {number}: the folder after the failed install")
             run.key_to(run.window, "alt+F4")
