@@ -100,6 +100,14 @@ HDC WINAPI BeginPaint(HWND hWnd, PAINTSTRUCT* lpPaint) {
   DeviceContext& dc = state.dcs[handle];
   dc.window = window->id;
   dc.paintArea = window->update;
+  if (window->style & WS_CLIPCHILDREN) {
+    for (WindowId childId : window->children) {
+      const Window* child = LiveWindow(childId);
+      if (child && child->Visible())
+        dc.paintArea.Remove(
+            {child->x, child->y, child->x + child->width, child->y + child->height});
+    }
+  }
   const bool erase = window->erasePending;
   window->update.Clear();
   window->erasePending = false;

@@ -3,10 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <sstream>
 
 #include "codec/bmp.h"
 #include "inspect.h"
@@ -80,6 +76,7 @@ w32::InputEvent HeadlessPresenter::WaitEvent() {
       out_.flush();
       err_ << "script ended while the program waits" << std::endl;
       exit_(kExitScriptEnded);
+      std::abort();  // exit_ does not return
     }
     Run(commands_[next_++]);
   }
@@ -208,30 +205,6 @@ void HeadlessPresenter::Dump(const Command& command, w32::WindowId window) {
   bitmap.pixels = surface->pixels;
   if (!codec::WriteBmpFile(command.path, bitmap))
     Fail(command, "dump: cannot write " + command.path);
-}
-
-int RunHeadless(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: " << (argc > 0 ? argv[0] : "karvo_headless") << " SCRIPT" << std::endl;
-    return kExitBadCommand;
-  }
-  std::ifstream file(argv[1], std::ios::binary);
-  if (!file) {
-    std::cerr << "cannot read the script " << argv[1] << std::endl;
-    return kExitBadCommand;
-  }
-  const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  ParsedScript script = ParseScript(text);
-  if (!script.error.empty()) {
-    std::cerr << argv[1] << ": " << script.error << std::endl;
-    return kExitBadCommand;
-  }
-  // Lives until the process ends: the core may call it until then.
-  static HeadlessPresenter* const presenter = new HeadlessPresenter(
-      std::move(script.commands), std::cout, std::cerr, [](int code) { std::exit(code); });
-  w32::SetPresenter(presenter);
-  static char commandLine[] = "";
-  return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWDEFAULT);
 }
 
 }  // namespace headless

@@ -58,7 +58,4 @@ class HeadlessPresenter : public w32::Presenter {
   std::function<void(int)> exit_;
 };
 
-// The whole headless program: `karvo_headless SCRIPT`.
-int RunHeadless(int argc, char** argv);
-
 }  // namespace headless
