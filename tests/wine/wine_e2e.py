@@ -46,7 +46,7 @@ WINDOWS_BUTTON_FACE = "240 240 240"
 MB_ICONERROR = 0x10
 MB_ICONWARNING = 0x30
 MB_ICONINFORMATION = 0x40
-NEEDED_PROGRAMS = ["wine", "wineboot", "wineserver", "Xvfb", "xdotool", "import", "convert"]
+NEEDED_PROGRAMS = ["wine", "wineboot", "wineserver", "Xvfb", "xdotool", "xwininfo", "import", "convert"]
 
 
 class Failure(Exception):
@@ -171,6 +171,15 @@ def headless_boxes(lines):
     return boxes
 
 
+def headless_client_size(lines):
+    """The client size from the `window` line."""
+    for line in lines:
+        m = re.match(r"window .* client=(\d+),(\d+)$", line)
+        if m:
+            return int(m.group(1)), int(m.group(2))
+    raise Failure("our layer printed no window line")
+
+
 def headless_controls(lines):
     """The last `controls` listing in the output."""
     listing = []
@@ -221,6 +230,7 @@ class WineRun:
         self.trace_path = args.out / f"{name}.wine-trace.txt"
         self.trace = open(self.trace_path, "w")
         run_env = dict(env, WINEDEBUG="+relay")
+        earlier = self.xdotool_env(env, "search", "--name", f"^{TITLE}$")
         # A player starts the copy in the car folder when the folder has one.
         exe = folder / args.exe.name if (folder / args.exe.name).exists() else args.exe
         self.process = subprocess.Popen(["wine", str(exe)], cwd=folder, env=run_env,
@@ -228,13 +238,25 @@ class WineRun:
         self.env = env
         self.started = time.monotonic()
         self.window = wait_for(f"the window titled {TITLE!r}", self._find_main, 60)
+        check(self.window not in earlier, f"{name}: a window of an earlier run is still shown")
         log(f"  {name}: window up after {time.monotonic() - self.started:.1f} s")
         self.shot_number = 0
         self.boxes_answered = 0
 
-    def xdotool(self, *words):
-        return subprocess.run(["xdotool", *words], env=self.env, capture_output=True, text=True,
+    @staticmethod
+    def xdotool_env(env, *words):
+        return subprocess.run(["xdotool", *words], env=env, capture_output=True, text=True,
                               timeout=30).stdout.split()
+
+    def xdotool(self, *words):
+        return self.xdotool_env(self.env, *words)
+
+    def client_size(self):
+        """The main window's X window is its client area (Wine leaves the frame
+        to the window manager, and Xvfb has none)."""
+        geometry = subprocess.run(["xwininfo", "-id", self.window], env=self.env, capture_output=True,
+                                  text=True, timeout=30).stdout
+        return tuple(int(re.search(rf"{word}: (\d+)", geometry).group(1)) for word in ("Width", "Height"))
 
     def _find_main(self):
         found = self.xdotool("search", "--onlyvisible", "--name", f"^{TITLE}$")
@@ -457,8 +479,10 @@ def run_tests(args, env, work):
     layer1 = fresh_car(work, "layer-1", example)
     start_dump = args.out / "layer-1-start.bmp"
     chosen_dump = args.out / "layer-1-chosen.bmp"
-    code, lines = run_headless(args, layer1, ["dump " + str(start_dump), "controls"], "layer-0-controls")
+    code, lines = run_headless(args, layer1, ["controls", "window", "close"], "layer-0-controls")
+    check(code == 0, f"our layer: exit code {code} after a close")
     layout = Layout(headless_controls(lines))
+    client_size = headless_client_size(lines)
     install_at = layout.click_point(INSTALL_ID)
     clicks = [layout.click_point(i) for i in CHOICE_IDS]
     script = (["dump " + str(start_dump), "click %d %d" % install_at, "answer"] +
@@ -483,6 +507,8 @@ def run_tests(args, env, work):
     car = fresh_car(work, "wine-1", example)
     run = WineRun(args, env, car, "run1")
     try:
+        check(run.client_size() == client_size,
+              f"client area: {run.client_size()} on Wine, {client_size} on our layer")
         start_layer = Image(start_dump)
         start_shot = run.settled_screenshot(
             "start", lambda s: differing_pixels(s, start_layer, layout.picture_areas) == 0)
