@@ -31,6 +31,7 @@ constexpr int kMainX = 50;
 constexpr int kMainY = 20;
 constexpr int kInstallX = 340;  // the middle of "Install Parts and Exit"
 constexpr int kInstallY = 335;
+const std::vector<std::string> kNone;
 
 // One thing the player does, in the main window's client coordinates.
 struct Action {
@@ -82,13 +83,6 @@ std::string HeadlessScript(const std::vector<Action>& actions) {
     }
   }
   return script.str();
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 class ProgramOnDisplay : public ::testing::Test {
@@ -278,7 +272,7 @@ TEST_F(ProgramOnDisplay, OpensTheMainWindowAndClosesOnTheWindowManagersRequest) 
 
   SendWmDelete(main);
   ExpectExit(0);
-  EXPECT_EQ(Snapshot(car_.string()), before) << "closing touched a file";
+  EXPECT_EQ(DifferingFiles(Snapshot(car_.string()), before), kNone) << "closing touched a file";
 }
 
 // The screen after the player's input, then covered by another window and
@@ -287,6 +281,10 @@ struct InputCase {
   const char* name;
   std::vector<Action> actions;
 };
+
+void PrintTo(const InputCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class InputOnDisplay : public ProgramOnDisplay, public ::testing::WithParamInterface<InputCase> {};
 
@@ -341,6 +339,10 @@ struct AnswerCase {
   const char* key = nullptr;  // xdotool's name of the key
 };
 
+void PrintTo(const AnswerCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class WarningOnDisplay : public ProgramOnDisplay,
                          public ::testing::WithParamInterface<AnswerCase> {};
 
@@ -380,7 +382,7 @@ TEST_P(WarningOnDisplay, IsAnsweredAndLeavesEverythingAsItWas) {
   EXPECT_TRUE(client_->Exists(main));
   ExpectShows(main, expectedMain, std::string("after-warning-") + GetParam().name);
   EXPECT_TRUE(program_->Running());
-  EXPECT_EQ(Snapshot(car_.string()), before) << "the warning touched a file";
+  EXPECT_EQ(DifferingFiles(Snapshot(car_.string()), before), kNone) << "the warning touched a file";
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, WarningOnDisplay,
@@ -411,11 +413,16 @@ TEST_F(ProgramOnDisplay, CompleteInstallWritesTheFilesAndExitsZero) {
   ExpectExit(0);
 
   const auto installed = Snapshot(car_.string());
-  EXPECT_EQ(installed, Snapshot(reference.string()));
+  EXPECT_EQ(DifferingFiles(installed, Snapshot(reference.string())), kNone);
   EXPECT_NE(installed.at("Karvo_Zelt_Omra.ini"), original.at("Karvo_Zelt_Omra.ini"));
-  EXPECT_EQ(installed.at("Karvo_Zelt_Omra-ini.bak"), original.at("Karvo_Zelt_Omra.ini"));
-  EXPECT_EQ(installed.at("Karvo_Zelt_settings_Omra-ini.bak"),
-            original.at("Karvo_Zelt_Omra_settings.ini"));
+  // The backups hold the files as they were (a copy ends with one empty line more).
+  const auto startsWith = [](const std::string& text, const std::string& start) {
+    return text.compare(0, start.size(), start) == 0;
+  };
+  EXPECT_TRUE(
+      startsWith(installed.at("Karvo_Zelt_Omra-ini.bak"), original.at("Karvo_Zelt_Omra.ini")));
+  EXPECT_TRUE(startsWith(installed.at("Karvo_Zelt_settings_Omra-ini.bak"),
+                         original.at("Karvo_Zelt_Omra_settings.ini")));
 }
 
 TEST_F(ProgramOnDisplay, FailedInstallKeepsTheWindowOpenAndTouchesNothing) {
@@ -439,7 +446,8 @@ TEST_F(ProgramOnDisplay, FailedInstallKeepsTheWindowOpenAndTouchesNothing) {
   EXPECT_TRUE(client_->WaitGone(*box));
   ExpectShows(main, expectedMain, "after-failure");
   EXPECT_TRUE(program_->Running()) << "the main window closed after a failed install";
-  EXPECT_EQ(Snapshot(car_.string()), before) << "a failed install touched a file";
+  EXPECT_EQ(DifferingFiles(Snapshot(car_.string()), before), kNone)
+      << "a failed install touched a file";
 
   SendWmDelete(main);
   ExpectExit(0);
@@ -462,7 +470,7 @@ TEST(ProgramWithoutDisplay, ExitsOneWithOneLineAndTouchesNothing) {
     EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "not one line: " << result.err;
     EXPECT_NE(result.err.find("display"), std::string::npos) << result.err;
   }
-  EXPECT_EQ(Snapshot(car.string()), before);
+  EXPECT_EQ(DifferingFiles(Snapshot(car.string()), before), kNone);
   fs::remove_all(stem);
 }
 

@@ -382,8 +382,9 @@ bool XClient::WaitGone(Window window, std::chrono::milliseconds timeout) {
 }
 
 std::optional<Image> Screenshot(const std::string& displayName, Window window) {
-  const CommandResult shot = RunCommand(
-      {"import", "-display", displayName, "-window", std::to_string(window), "ppm:-"}, "", {});
+  const CommandResult shot = RunCommand({"import", "-display", displayName, "-window",
+                                         std::to_string(window), "-depth", "8", "ppm:-"},
+                                        "", {});
   if (shot.exitCode != 0) {
     return std::nullopt;
   }
@@ -414,6 +415,23 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
     }
   }
   return files;
+}
+
+std::vector<std::string> DifferingFiles(const std::map<std::string, std::string>& a,
+                                        const std::map<std::string, std::string>& b) {
+  std::vector<std::string> names;
+  for (const auto& [name, bytes] : a) {
+    const auto other = b.find(name);
+    if (other == b.end() || other->second != bytes) {
+      names.push_back(name);
+    }
+  }
+  for (const auto& [name, bytes] : b) {
+    if (a.count(name) == 0) {
+      names.push_back(name);
+    }
+  }
+  return names;
 }
 
 void CopyFolder(const std::string& from, const std::string& to) {

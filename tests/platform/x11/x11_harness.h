@@ -127,6 +127,9 @@ Image WaitForPicture(const std::string& displayName, Window window, const Image&
 
 // Every file below `folder`, by relative path, with its bytes.
 std::map<std::string, std::string> Snapshot(const std::string& folder);
+// The relative paths whose bytes differ, or that only one side has.
+std::vector<std::string> DifferingFiles(const std::map<std::string, std::string>& a,
+                                        const std::map<std::string, std::string>& b);
 void CopyFolder(const std::string& from, const std::string& to);
 
 }  // namespace x11test
