@@ -37,6 +37,8 @@ CAR_FILE = "Karvo_Zelt_Omra.ini"
 # second and third options.
 CHOICE_IDS = [3, 7, 11, 14, 15, 18, 19, 22]
 INSTALL_ID = 1
+# Clicked while the warning box is open; not one of CHOICE_IDS.
+BLOCKED_ID = 2
 # The preview rectangles (x, y) of the eight slots, 160 by 300 each.
 PREVIEW_PLACES = [(10, 160), (180, 160), (350, 160), (520, 360),
                   (10, 360), (180, 360), (350, 360), (520, 160)]
@@ -180,15 +182,15 @@ def headless_client_size(lines):
     raise Failure("our layer printed no window line")
 
 
-def headless_controls(lines):
-    """The last `controls` listing in the output."""
-    listing = []
+def headless_listings(lines):
+    """Every `controls` listing in the output, in order."""
+    listings = []
     for line in lines:
+        if line.startswith("control 1 "):
+            listings.append([])
         if line.startswith("control "):
-            if line.startswith("control 1 "):
-                listing = []
-            listing.append(HeadlessControl(line))
-    return listing
+            listings[-1].append(HeadlessControl(line))
+    return listings
 
 
 # --- Wine -----------------------------------------------------------------
@@ -344,9 +346,9 @@ class WineRun:
                 return window
         return None
 
-    def expect_box(self, expected, label):
+    def expect_box(self, expected, label, while_open=lambda: None):
         """Waits for the box the program opens next, compares it with our layer's
-        box, screenshots it and answers it with Enter."""
+        box, screenshots it, calls while_open() and answers it with Enter."""
         self.boxes_answered += 1
         count = self.boxes_answered
         box = wait_for(f"a message box ({label})", self.box_window, 30)
@@ -358,6 +360,7 @@ class WineRun:
         seen = (owner_name, caption, flags, printed_text(text))
         check(seen == expected, f"{label}: Wine shows {seen}, our layer {expected}")
         self.screenshot(label, whole_screen=True)
+        while_open()
         self.key_to(box, "Return")
         wait_for(f"the box {label} to close", lambda: self.box_window() is None, 10)
         wait_for("MessageBoxA to return", lambda: self.boxes_returned() >= count, 10)
@@ -479,20 +482,27 @@ def run_tests(args, env, work):
     layer1 = fresh_car(work, "layer-1", example)
     start_dump = args.out / "layer-1-start.bmp"
     chosen_dump = args.out / "layer-1-chosen.bmp"
+    warned_dump = args.out / "layer-1-warned.bmp"
     code, lines = run_headless(args, layer1, ["controls", "window", "close"], "layer-0-controls")
     check(code == 0, f"our layer: exit code {code} after a close")
-    layout = Layout(headless_controls(lines))
+    layout = Layout(headless_listings(lines)[-1])
     client_size = headless_client_size(lines)
     install_at = layout.click_point(INSTALL_ID)
     clicks = [layout.click_point(i) for i in CHOICE_IDS]
-    script = (["dump " + str(start_dump), "click %d %d" % install_at, "answer"] +
-              ["click %d %d" % xy for xy in clicks] +
+    # A click on the main window while the warning is open must do nothing:
+    # the box disables its owner.
+    blocked_option = layout.by_id[BLOCKED_ID]
+    script = (["dump " + str(start_dump), "click %d %d" % install_at, "click %d %d" % blocked_option.centre(),
+               "answer", "controls", "dump " + str(warned_dump)] + ["click %d %d" % xy for xy in clicks] +
               ["controls", "dump " + str(chosen_dump), "click %d %d" % install_at, "answer"])
     code, lines = run_headless(args, layer1, script, "layer-1")
     check(code == 0, f"our layer: exit code {code} after the install")
     layer_boxes = headless_boxes(lines)
     check(len(layer_boxes) == 2, f"our layer opened {len(layer_boxes)} boxes, not 2")
-    checked_ids = {c.id for c in headless_controls(lines) if c.checked}
+    after_warning, after_clicks = headless_listings(lines)
+    check(not any(c.checked for c in after_warning), "our layer took a click while the warning was open")
+    check(Image(warned_dump).rgb == Image(start_dump).rgb, "our layer's window changed while the warning was open")
+    checked_ids = {c.id for c in after_clicks if c.checked}
     check(checked_ids == set(CHOICE_IDS), f"our layer checks {sorted(checked_ids)}")
 
     # The Linux engine alone, with the same choices.
@@ -517,8 +527,12 @@ def run_tests(args, env, work):
         check(layer_boxes[0][2] == MB_ICONWARNING and "Choose one all 8 boxes!" in layer_boxes[0][3],
               f"our layer's first box: {layer_boxes[0]}")
         run.click(*install_at)
-        run.expect_box(layer_boxes[0], "warning")
+        run.expect_box(layer_boxes[0], "warning", lambda: run.click(*blocked_option.centre()))
         check_same_files(snapshot(car), pristine, "after the warning")
+        warned_shot = run.settled_screenshot("warned", lambda s: True)
+        check(warned_shot.area(layout.mark_area(blocked_option)) == start_shot.area(layout.mark_area(blocked_option))
+              and warned_shot.area(layout.slot_tops[0]) == start_shot.area(layout.slot_tops[0]),
+              "Wine took a click while the warning was open")
 
         for xy in clicks:
             run.click(*xy)
