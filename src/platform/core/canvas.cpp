@@ -137,6 +137,38 @@ void Canvas::Fill(const PixelRect& area, std::uint32_t color) {
   changed_ = Union(changed_, inBuffer);
 }
 
+void Canvas::CopyFrom(const Canvas& source, int x, int y, int width, int height, int sx, int sy) {
+  // The part of the request that the source holds, as offsets into it.
+  const int sbx = sx + source.originX_, sby = sy + source.originY_;
+  const int left = std::max(0, -sbx), top = std::max(0, -sby);
+  const int right = std::min(width, source.bufferWidth_ - sbx);
+  const int bottom = std::min(height, source.bufferHeight_ - sby);
+  if (right <= left || bottom <= top)
+    return;
+  const int w = right - left, h = bottom - top;
+  // A copy within one buffer may overlap itself: read the block first.
+  std::vector<std::uint32_t> block(static_cast<std::size_t>(w) * h);
+  for (int j = 0; j < h; ++j) {
+    const std::uint32_t* row =
+        source.pixels_ + static_cast<std::size_t>(sby + top + j) * source.bufferWidth_ + sbx + left;
+    std::copy(row, row + w, block.begin() + static_cast<std::ptrdiff_t>(j) * w);
+  }
+  PixelRect changed;
+  for (int j = 0; j < h; ++j) {
+    const int dy = y + top + j;
+    for (int i = 0; i < w; ++i) {
+      const int dx = x + left + i;
+      if (!Allows(dx, dy))
+        continue;
+      const int bx = dx + originX_, by = dy + originY_;
+      pixels_[static_cast<std::size_t>(by) * bufferWidth_ + bx] =
+          block[static_cast<std::size_t>(j) * w + i];
+      changed = Union(changed, {bx, by, bx + 1, by + 1});
+    }
+  }
+  changed_ = Union(changed_, changed);
+}
+
 void Canvas::Text(int x, int y, std::string_view text, std::uint32_t color, const PixelRect& clip) {
   // The font draws into a copy of the pixels under the text; only the pixels
   // this DC may change are taken back.

@@ -32,6 +32,10 @@ class Canvas {
   std::uint32_t Get(int x, int y) const;  // Holds(x, y) required
   void Put(int x, int y, std::uint32_t color);
   void Fill(const PixelRect& area, std::uint32_t color);
+  // Copies `width` by `height` pixels from (sx, sy) of `source` to (x, y).
+  // Only pixels that exist in the source are copied; the others keep what
+  // they show.
+  void CopyFrom(const Canvas& source, int x, int y, int width, int height, int sx, int sy);
   // One line of text with its top-left corner at (x, y), cut to `clip` too.
   void Text(int x, int y, std::string_view text, std::uint32_t color, const PixelRect& clip);
 

@@ -129,28 +129,7 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
   std::optional<Canvas> source = Canvas::OfDc(hdcSrc);
   if (!destination || !source)
     return FALSE;
-  // Pixels outside the source are not copied: the destination keeps what it
-  // shows there. A source and destination on one surface may overlap, so the
-  // block is read whole before it is written.
-  std::vector<std::uint32_t> block;
-  std::vector<bool> present;
-  const int width = std::max(0, cx), height = std::max(0, cy);
-  block.reserve(static_cast<std::size_t>(width) * height);
-  present.reserve(static_cast<std::size_t>(width) * height);
-  for (int j = 0; j < height; ++j) {
-    for (int i = 0; i < width; ++i) {
-      const bool has = source->Holds(x1 + i, y1 + j);
-      present.push_back(has);
-      block.push_back(has ? source->Get(x1 + i, y1 + j) : 0);
-    }
-  }
-  for (int j = 0; j < height; ++j) {
-    for (int i = 0; i < width; ++i) {
-      const std::size_t k = static_cast<std::size_t>(j) * width + i;
-      if (present[k])
-        destination->Put(x + i, y + j, block[k]);
-    }
-  }
+  destination->CopyFrom(*source, x, y, std::max(0, cx), std::max(0, cy), x1, y1);
   return TRUE;
 }
 
