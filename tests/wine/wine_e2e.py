@@ -29,6 +29,7 @@ import tempfile
 import time
 import zipfile
 from pathlib import Path
+from types import SimpleNamespace
 
 SKIP = 77
 TITLE = "Karvo Zelt Omra Lights and Parts Changer"
@@ -473,72 +474,77 @@ def check_marks(shot, start_shot, layout, checked_ids, label):
     check(len(set(marks.values())) == 1, f"{label}: the check marks differ from one another")
 
 
-def run_tests(args, env, work):
-    example = args.example
-    pristine = snapshot(example)
-    ids = [str(i) for i in CHOICE_IDS]
-
-    # Our layer: the same session as Wine's first run, step by step.
-    layer1 = fresh_car(work, "layer-1", example)
-    start_dump = args.out / "layer-1-start.bmp"
-    chosen_dump = args.out / "layer-1-chosen.bmp"
-    warned_dump = args.out / "layer-1-warned.bmp"
-    code, lines = run_headless(args, layer1, ["controls", "window", "close"], "layer-0-controls")
+def layer_first_session(args, work):
+    """Our layer's run 1: where the controls are, the boxes, the surface dumps
+    and the installed folder, checked against the Linux engine alone."""
+    layer = SimpleNamespace(start_dump=args.out / "layer-1-start.bmp", warned_dump=args.out / "layer-1-warned.bmp",
+                            chosen_dump=args.out / "layer-1-chosen.bmp")
+    folder = fresh_car(work, "layer-1", args.example)
+    code, lines = run_headless(args, folder, ["controls", "window", "close"], "layer-0-controls")
     check(code == 0, f"our layer: exit code {code} after a close")
-    layout = Layout(headless_listings(lines)[-1])
-    client_size = headless_client_size(lines)
-    install_at = layout.click_point(INSTALL_ID)
-    clicks = [layout.click_point(i) for i in CHOICE_IDS]
+    layer.layout = Layout(headless_listings(lines)[-1])
+    layer.client_size = headless_client_size(lines)
+    layer.install_at = layer.layout.click_point(INSTALL_ID)
+    layer.clicks = ["click %d %d" % layer.layout.click_point(i) for i in CHOICE_IDS]
     # A click on the main window while the warning is open must do nothing:
     # the box disables its owner.
-    blocked_option = layout.by_id[BLOCKED_ID]
-    script = (["dump " + str(start_dump), "click %d %d" % install_at, "click %d %d" % blocked_option.centre(),
-               "answer", "controls", "dump " + str(warned_dump)] + ["click %d %d" % xy for xy in clicks] +
-              ["controls", "dump " + str(chosen_dump), "click %d %d" % install_at, "answer"])
-    code, lines = run_headless(args, layer1, script, "layer-1")
+    layer.blocked_option = layer.layout.by_id[BLOCKED_ID]
+    install = "click %d %d" % layer.install_at
+    script = (["dump %s" % layer.start_dump, install, "click %d %d" % layer.blocked_option.centre(), "answer",
+               "controls", "dump %s" % layer.warned_dump] + layer.clicks +
+              ["controls", "dump %s" % layer.chosen_dump, install, "answer"])
+    code, lines = run_headless(args, folder, script, "layer-1")
     check(code == 0, f"our layer: exit code {code} after the install")
-    layer_boxes = headless_boxes(lines)
-    check(len(layer_boxes) == 2, f"our layer opened {len(layer_boxes)} boxes, not 2")
+    layer.boxes = headless_boxes(lines)
+    check(len(layer.boxes) == 2, f"our layer opened {len(layer.boxes)} boxes, not 2")
+    warning, installed = layer.boxes
+    check(warning[2] == MB_ICONWARNING and warning[3] == "Choose one all 8 boxes!", f"our layer's warning: {warning}")
+    check(installed[2] == MB_ICONINFORMATION and installed[3] == "Parts installed", f"our layer's box: {installed}")
     after_warning, after_clicks = headless_listings(lines)
     check(not any(c.checked for c in after_warning), "our layer took a click while the warning was open")
-    check(Image(warned_dump).rgb == Image(start_dump).rgb, "our layer's window changed while the warning was open")
+    check(Image(layer.warned_dump).rgb == Image(layer.start_dump).rgb,
+          "our layer's window changed while the warning was open")
     checked_ids = {c.id for c in after_clicks if c.checked}
     check(checked_ids == set(CHOICE_IDS), f"our layer checks {sorted(checked_ids)}")
 
-    # The Linux engine alone, with the same choices.
-    reference = fresh_car(work, "reference", example)
-    result = subprocess.run([str(args.reference), "install", str(reference), *ids], capture_output=True, text=True)
+    reference = fresh_car(work, "reference", args.example)
+    result = subprocess.run([str(args.reference), "install", str(reference), *map(str, CHOICE_IDS)],
+                            capture_output=True, text=True)
     check(result.returncode == 0, f"the Linux engine did not install: {result.stdout}{result.stderr}")
-    installed = snapshot(reference)
-    check_same_files(snapshot(layer1), installed, "our layer's folder after the install")
+    layer.installed = snapshot(reference)
+    check_same_files(snapshot(folder), layer.installed, "our layer's folder after the install")
+    return layer
 
-    # Wine, run 1.
+
+def wine_first_run(args, env, work, layer):
+    """The warning, a click while it is open, one click per group, the install."""
     log("run 1: warning, choices, install")
-    car = fresh_car(work, "wine-1", example)
+    layout = layer.layout
+    car = fresh_car(work, "wine-1", args.example)
     run = WineRun(args, env, car, "run1")
     try:
-        check(run.client_size() == client_size,
-              f"client area: {run.client_size()} on Wine, {client_size} on our layer")
-        start_layer = Image(start_dump)
+        check(run.client_size() == layer.client_size,
+              f"client area: {run.client_size()} on Wine, {layer.client_size} on our layer")
+        start_layer = Image(layer.start_dump)
         start_shot = run.settled_screenshot(
             "start", lambda s: differing_pixels(s, start_layer, layout.picture_areas) == 0)
         differ = differing_pixels(start_shot, start_layer, layout.picture_areas)
         check(differ == 0, f"{differ} picture pixels differ between Wine and our layer at the start")
-        check(layer_boxes[0][2] == MB_ICONWARNING and "Choose one all 8 boxes!" in layer_boxes[0][3],
-              f"our layer's first box: {layer_boxes[0]}")
-        run.click(*install_at)
-        run.expect_box(layer_boxes[0], "warning", lambda: run.click(*blocked_option.centre()))
-        check_same_files(snapshot(car), pristine, "after the warning")
+
+        run.click(*layer.install_at)
+        blocked = layer.blocked_option
+        run.expect_box(layer.boxes[0], "warning", lambda: run.click(*blocked.centre()))
+        check_same_files(snapshot(car), snapshot(args.example), "after the warning")
         # The box covered part of the pictures: they are drawn again as they were.
         warned_shot = run.settled_screenshot("warned", lambda s: True)
-        check(warned_shot.area(layout.mark_area(blocked_option)) == start_shot.area(layout.mark_area(blocked_option)),
+        check(warned_shot.area(layout.mark_area(blocked)) == start_shot.area(layout.mark_area(blocked)),
               "Wine took a click while the warning was open")
         differ = differing_pixels(warned_shot, start_layer, layout.picture_areas)
         check(differ == 0, f"{differ} picture pixels differ from the start after the warning closed")
 
-        for xy in clicks:
-            run.click(*xy)
-        chosen_layer = Image(chosen_dump)
+        for control_id in CHOICE_IDS:
+            run.click(*layout.click_point(control_id))
+        chosen_layer = Image(layer.chosen_dump)
         shot = run.settled_screenshot(
             "chosen", lambda s: differing_pixels(s, chosen_layer, layout.picture_areas) == 0)
         differ = differing_pixels(shot, chosen_layer, layout.picture_areas)
@@ -547,19 +553,66 @@ def run_tests(args, env, work):
             check(start_shot.area(area) != shot.area(area), f"the picture of group {slot} did not change")
         check_marks(shot, start_shot, layout, set(CHOICE_IDS), "after the clicks")
 
-        check(layer_boxes[1][2] == MB_ICONINFORMATION and layer_boxes[1][3] == "Parts installed",
-              f"our layer's second box: {layer_boxes[1]}")
-        run.click(*install_at)
-        run.expect_box(layer_boxes[1], "installed")
+        run.click(*layer.install_at)
+        run.expect_box(layer.boxes[1], "installed")
         code = run.wait_exit()
         check(code == 0, f"run 1: exit code {code}")
         check(run.main_destroyed(), "run 1: the program ended without destroying its window")
-        check_same_files(snapshot(car), installed, "the folder after the install on Wine")
+        check_same_files(snapshot(car), layer.installed, "the folder after the install on Wine")
     finally:
         run.kill()
 
-    # Runs 2 and 3: a failed install leaves everything as it was.
-    snippet = subprocess.run([str(args.reference), "snippet", ids[2]], capture_output=True, text=True,
+
+def failed_install_run(args, env, work, layer, number, label, prepare):
+    """A failed install: our layer and the Linux engine name the problems, Wine
+    shows the same box, the window stays open and nothing changes; a close
+    then ends the program with 0."""
+    log(f"run {number}: {label}")
+    folder = fresh_car(work, f"layer-{number}", args.example)
+    prepare(folder, linux=True)
+    before = snapshot(folder)
+    code, lines = run_headless(args, folder, layer.clicks + ["click %d %d" % layer.install_at, "answer", "close"],
+                               f"layer-{number}")
+    check(code == 0, f"our layer, run {number}: exit code {code}")
+    check_same_files(snapshot(folder), before, f"our layer's folder, run {number}")
+    boxes = headless_boxes(lines)
+    check(len(boxes) == 1 and boxes[0][2] == MB_ICONERROR, f"our layer, run {number}: boxes {boxes}")
+    engine = fresh_car(work, f"reference-{number}", args.example)
+    prepare(engine, linux=True)
+    result = subprocess.run([str(args.reference), "install", str(engine), *map(str, CHOICE_IDS)],
+                            capture_output=True, text=True)
+    check(result.returncode == 1 and result.stdout, f"the Linux engine, run {number}: exit code {result.returncode}")
+    check(boxes[0][3] == printed_text("Parts not installed:\n" + result.stdout.rstrip("\n")),
+          f"our layer's box, run {number}, does not list the engine's problems {result.stdout!r}")
+
+    car = fresh_car(work, f"wine-{number}", args.example)
+    prepare(car, linux=False)
+    before = snapshot(car)
+    run = WineRun(args, env, car, f"run{number}")
+    try:
+        for control_id in CHOICE_IDS:
+            run.click(*layer.layout.click_point(control_id))
+        run.click(*layer.install_at)
+        run.expect_box(boxes[0], "not-installed")
+        check(run.process.poll() is None, f"run {number}: the program ended after the failed install")
+        check(not run.main_destroyed(), f"run {number}: the program destroyed the main window")
+        check(run.window in run.xdotool("search", "--onlyvisible", "--name", f"^{TITLE}$"),
+              f"run {number}: the main window is no longer shown")
+        run.screenshot("still-open")
+        check_same_files(snapshot(car), before, f"run {number}: the folder after the failed install")
+        run.key_to(run.window, "alt+F4")
+        code = run.wait_exit()
+        check(code == 0, f"run {number}: exit code {code} after closing")
+        check_same_files(snapshot(car), before, f"run {number}: the folder after closing")
+    finally:
+        run.kill()
+
+
+def run_tests(args, env, work):
+    layer = layer_first_session(args, work)
+    wine_first_run(args, env, work, layer)
+
+    snippet = subprocess.run([str(args.reference), "snippet", str(CHOICE_IDS[2])], capture_output=True, text=True,
                              check=True).stdout.strip().replace("\\", "/")
 
     def remove_snippet(folder, linux):
@@ -568,52 +621,15 @@ def run_tests(args, env, work):
     def read_only_car(folder, linux):
         if linux:
             (folder / CAR_FILE).chmod(0o444)
-        else:
-            subprocess.run(["wine", "attrib", "+r", CAR_FILE], cwd=folder, env=dict(env, WINEDEBUG="-all"),
-                           check=True, capture_output=True, timeout=60)
-            # Wine keeps the attribute as the file's write permission bits.
-            check((folder / CAR_FILE).stat().st_mode & 0o222 == 0, "attrib +r left the car file writable")
+            return
+        # The Windows read-only attribute, set the Windows way; Wine keeps it
+        # as the file's write permission bits.
+        subprocess.run(["wine", "attrib", "+r", CAR_FILE], cwd=folder, env=dict(env, WINEDEBUG="-all"),
+                       check=True, capture_output=True, timeout=60)
+        check((folder / CAR_FILE).stat().st_mode & 0o222 == 0, "attrib +r left the car file writable")
 
-    for number, prepare in ((2, remove_snippet), (3, read_only_car)):
-        log(f"run {number}: {prepare.__name__.replace('_', ' ')}")
-        layer = fresh_car(work, f"layer-{number}", example)
-        prepare(layer, linux=True)
-        before_layer = snapshot(layer)
-        code, lines = run_headless(args, layer, ["click %d %d" % xy for xy in clicks] +
-                                   ["click %d %d" % install_at, "answer", "close"], f"layer-{number}")
-        check(code == 0, f"our layer, run {number}: exit code {code}")
-        check_same_files(snapshot(layer), before_layer, f"our layer's folder, run {number}")
-        boxes = headless_boxes(lines)
-        check(len(boxes) == 1 and boxes[0][2] == MB_ICONERROR and boxes[0][3].startswith("Parts not installed:\\n"),
-              f"our layer, run {number}: boxes {boxes}")
-        engine = fresh_car(work, f"reference-{number}", example)
-        prepare(engine, linux=True)
-        result = subprocess.run([str(args.reference), "install", str(engine), *ids], capture_output=True, text=True)
-        check(result.returncode == 1, f"the Linux engine, run {number}: exit code {result.returncode}")
-        check(boxes[0][3] == printed_text("Parts not installed:\n" + result.stdout.rstrip("\n")),
-              f"our layer's box, run {number}, does not list the engine's problems {result.stdout!r}")
-
-        car = fresh_car(work, f"wine-{number}", example)
-        prepare(car, linux=False)
-        before = snapshot(car)
-        run = WineRun(args, env, car, f"run{number}")
-        try:
-            for xy in clicks:
-                run.click(*xy)
-            run.click(*install_at)
-            run.expect_box(boxes[0], "not-installed")
-            check(run.process.poll() is None, f"run {number}: the program ended after the failed install")
-            check(not run.main_destroyed(), f"run {number}: the program destroyed the main window")
-            check(run.window in run.xdotool("search", "--onlyvisible", "--name", f"^{TITLE}$"),
-                  f"run {number}: the main window is no longer shown")
-            run.screenshot("still-open")
-            check_same_files(snapshot(car), before, f"run {number}: the folder after the failed install")
-            run.key_to(run.window, "alt+F4")
-            code = run.wait_exit()
-            check(code == 0, f"run {number}: exit code {code} after closing")
-            check_same_files(snapshot(car), before, f"run {number}: the folder after closing")
-        finally:
-            run.kill()
+    failed_install_run(args, env, work, layer, 2, "a snippet file missing", remove_snippet)
+    failed_install_run(args, env, work, layer, 3, "the car file read-only", read_only_car)
 
 
 def missing_programs():
