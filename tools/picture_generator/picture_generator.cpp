@@ -320,8 +320,9 @@ Canvas Labelled(Canvas canvas, const std::string& subject, const std::string& st
 
 // Every picture by catalogue path. "ini\Lights\off.bmp" is also the Extra
 // Lights "Not Used" picture, so it shows the car with no bumper lights. The
-// wing files show what their names say; the catalogue decides which option
-// shows which.
+// catalogue shows "ini\wing\on.bmp" for the Top Wing "OFF" option and
+// "ini\wing\off.bmp" for "ON", so each wing file is drawn for the option that
+// shows it: the player sees the state they chose.
 std::map<std::string, std::function<Canvas()>> Pictures() {
   return {
       {"ini\\choose.bmp", [] { return DrawPlaceholder(true, "CHOOSE", "A PART"); }},
@@ -365,11 +366,11 @@ std::map<std::string, std::function<Canvas()>> Pictures() {
        }},
       {"ini\\wing\\off.bmp",
        [] {
-         return Labelled(DrawSideView({false, false}), "TOP WING", "OFF", false);
+         return Labelled(DrawSideView({true, false}), "TOP WING", "ON", true);
        }},
       {"ini\\wing\\on.bmp",
        [] {
-         return Labelled(DrawSideView({true, false}), "TOP WING", "ON", true);
+         return Labelled(DrawSideView({false, false}), "TOP WING", "OFF", false);
        }},
       {"ini\\mudflap\\off.bmp",
        [] {
