@@ -138,9 +138,13 @@ TEST_F(CoreTest, PostedMessagesComeBeforeQuitAndQuitBeforePaint) {
 }
 
 TEST_F(CoreTest, WithoutAPresenterGetMessageFailsInsteadOfWaiting) {
+  HWND main = MakeWindow();
+  Pump();
   w32::SetPresenter(nullptr);
-  MSG msg;
+  MSG msg{main, WM_COMMAND, 1, 0, 0, {0, 0}};  // what a loop handled last
   EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), -1);
+  EXPECT_EQ(msg.message, WM_NULL);
+  EXPECT_EQ(msg.hwnd, nullptr);
 }
 
 }  // namespace

@@ -103,7 +103,9 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
     return nullptr;
   const auto hdcValue = reinterpret_cast<std::uintptr_t>(hdc);
   if (object->second.kind == GdiObject::Kind::kBrush) {
-    const std::uintptr_t previous = dc->brush ? dc->brush : Core().sysBrushes[COLOR_WINDOW];
+    // A new DC starts with a white brush.
+    const std::uintptr_t previous =
+        dc->brush ? dc->brush : reinterpret_cast<std::uintptr_t>(GetSysColorBrush(COLOR_WINDOW));
     dc->brush = handle;
     return reinterpret_cast<HGDIOBJ>(previous);
   }

@@ -207,8 +207,11 @@ int WaitMessage(MSG* msg, HWND filter, UINT low, UINT high) {
     if (TakeQueued(msg, filter, low, high, true))
       return msg->message == WM_QUIT ? 0 : 1;
     FlushSurfaces();
-    if (!state.presenter)
+    if (!state.presenter) {
+      // A loop that dispatches whatever came back finds nothing to do.
+      *msg = MSG{};
       return -1;
+    }
     DeliverInput(state.presenter->WaitEvent());
   }
 }

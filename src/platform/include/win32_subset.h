@@ -267,7 +267,8 @@ BOOL WINAPI GetClientRect(HWND hWnd, RECT* lpRect);
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 
 // ---- Messages ----
-// Returns 0 for WM_QUIT, -1 when there is no input to wait for (no presenter).
+// Returns 0 for WM_QUIT, -1 when there is no input to wait for (no presenter);
+// lpMsg then holds WM_NULL for no window, which dispatches to nothing.
 BOOL WINAPI GetMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
 // Looks at posted and paint messages only; never waits for input.
 BOOL WINAPI PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
@@ -277,6 +278,12 @@ LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 void WINAPI PostQuitMessage(int nExitCode);
+// A top-level window owned by hWnd's top-level window, with the MB_ICON*
+// icon, the text and a single OK button, whatever other button flags say.
+// Until it is answered (OK, Enter, Space, Escape or its close button) the
+// owner takes no input and every other message is still dispatched. Returns
+// IDOK; 0 for a stale owner, or when WM_QUIT or the owner's destruction
+// ended the box (WM_QUIT is posted again for the loop outside).
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 
 // ---- Painting ----
