@@ -145,6 +145,20 @@ TEST_F(ClickTest, PushButtonLooksPressedWhileHeld) {
   EXPECT_EQ(Pixel(main_, 11, 91), before);
 }
 
+TEST_F(CoreTest, TextShowsGlyphsThatReachBelowTheLine) {
+  // '_' lies under the line that the font measures; cut at the line, a
+  // file name such as "Karvo_Zelt_Omra.ini" would show spaces.
+  HWND main = MakeWindow();
+  MakeButton(main, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, "____", 10, 10, 100, 30, 1);
+  Pump();
+  int dark = 0;
+  for (int y = 13; y < 37; ++y) {  // inside the frame
+    for (int x = 13; x < 107; ++x)
+      dark += Pixel(main, x, y) < 0x808080 ? 1 : 0;
+  }
+  EXPECT_GT(dark, 0);
+}
+
 TEST_F(ClickTest, ADisabledParentTakesNoClicks) {
   EnableWindow(main_, FALSE);
   Click(main_, 20, 30);

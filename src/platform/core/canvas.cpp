@@ -172,8 +172,11 @@ void Canvas::CopyFrom(const Canvas& source, int x, int y, int width, int height,
 void Canvas::Text(int x, int y, std::string_view text, std::uint32_t color, const PixelRect& clip) {
   // The font draws into a copy of the pixels under the text; only the pixels
   // this DC may change are taken back.
+  // Some glyphs reach below the line ('_' lies just under it), so the copy
+  // is a few rows taller than the line; `clip` still has the last word.
+  constexpr int kBelowLine = 3;
   const int width = codec::TextWidth(text) + 2;
-  const int height = codec::TextHeight();
+  const int height = codec::TextHeight() + kBelowLine;
   const PixelRect box = Intersect({x, y, x + width, y + height}, clip);
   if (IsEmpty(box) || text.empty())
     return;
