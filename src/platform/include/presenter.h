@@ -59,14 +59,20 @@ struct InputEvent {
 class Presenter {
  public:
   virtual ~Presenter() = default;
+  // A top-level window is shown: when it is created visible, after its
+  // WM_CREATE (a message box: when it opens, with its text and flags).
   virtual void TopLevelCreated(const TopLevelInfo& info) = 0;
+  // Its handle names nothing from now on.
   virtual void TopLevelDestroyed(WindowId id) = 0;
   // Input to `id` is now enabled or disabled (a modal message box is open).
   virtual void TopLevelEnabled(WindowId id, bool enabled) = 0;
-  // The pixels of `area` in this window's surface changed; show them.
+  // The pixels of `area` in this window's surface changed; show them. Told
+  // once for all the drawing since the last time, just before each wait.
   virtual void SurfaceUpdated(WindowId id, const Surface& surface, const PixelRect& area) = 0;
-  // Called whenever the program waits with nothing queued; blocks until the
-  // next event. A presenter that will never have another event (its script
+  // Called whenever the program waits with nothing queued (no posted
+  // message, no quit, nothing to paint); blocks until the next event. Events
+  // for a window that is gone or disabled are dropped, as the platform drops
+  // such input. A presenter that will never have another event (its script
   // ended, the display went away) ends the process itself.
   virtual InputEvent WaitEvent() = 0;
 };
