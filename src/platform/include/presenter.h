@@ -70,10 +70,12 @@ class Presenter {
   // once for all the drawing since the last time, just before each wait.
   virtual void SurfaceUpdated(WindowId id, const Surface& surface, const PixelRect& area) = 0;
   // Called whenever the program waits with nothing queued (no posted
-  // message, no quit, nothing to paint); blocks until the next event. Events
-  // for a window that is gone or disabled are dropped, as the platform drops
-  // such input. A presenter that will never have another event (its script
-  // ended, the display went away) ends the process itself.
+  // message, no quit, nothing to paint); blocks until the next event. Mouse
+  // input and closes for a window that is gone or disabled are dropped, as
+  // the platform drops them; keys go to the active window (an open message
+  // box) when their own window cannot take them. A presenter that will never
+  // have another event (its script ended, the display went away) ends the
+  // process itself.
   virtual InputEvent WaitEvent() = 0;
 };
 
