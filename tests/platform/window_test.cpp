@@ -58,6 +58,11 @@ TEST_F(CoreTest, CreateFailsForUnknownClassMissingParentAndRefusedWmCreate) {
                             nullptr, nullptr),
             nullptr);
   EXPECT_EQ(MakeButton(nullptr, kChild, "orphan", 0, 0, 10, 10, 1), nullptr);
+  // The message box class takes its text only from MessageBoxA.
+  int notABox = 0;
+  EXPECT_EQ(CreateWindowExA(0, "#32770", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                            nullptr, &notABox),
+            nullptr);
 
   HWND refused = nullptr;
   TestHandler() = [&](HWND hwnd, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {

@@ -10,12 +10,6 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // The message box window that MessageBoxA opens.
 LRESULT CALLBACK MessageBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// The creation parameter of a message box window.
-struct MessageBoxParams {
-  const char* text = "";
-  unsigned flags = 0;
-};
-
 inline constexpr const char* kButtonClass = "button";
 inline constexpr const char* kMessageBoxClass = "#32770";
 

@@ -28,6 +28,15 @@ constexpr int kScreenWidth = 1024, kScreenHeight = 768;
 // The frame that every captioned top-level window gets (see window.cpp).
 constexpr int kFrameWidth = 8, kFrameHeight = 27;
 
+// What MessageBoxA hands to the box window it creates. Only the box that
+// MessageBoxA is creating takes it, so a window of this class made some
+// other way cannot pass it anything else.
+struct MessageBoxParams {
+  const char* text = "";
+  unsigned flags = 0;
+};
+const MessageBoxParams* boxBeingCreated = nullptr;
+
 struct BoxLayout {
   std::vector<std::string> lines;
   bool icon = false;
@@ -186,6 +195,12 @@ LRESULT CALLBACK MessageBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   switch (msg) {
     case WM_CREATE: {
       Window* box = LiveWindow(hwnd);
+      const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+      if (!boxBeingCreated || create->lpCreateParams != boxBeingCreated)
+        return -1;
+      box->kind = TopLevelKind::kMessageBox;
+      box->boxText = boxBeingCreated->text;
+      box->boxFlags = boxBeingCreated->flags;
       const BoxLayout layout = LayOut(box->boxText, box->boxFlags);
       CreateWindowExA(0, kButtonClass, "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                       layout.buttonX, layout.buttonY, kButtonWidth, kButtonHeight, hwnd,
@@ -246,6 +261,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     }
   }
   MessageBoxParams params{text.c_str(), uType};
+  boxBeingCreated = &params;
   HWND box =
       CreateWindowExA(0, kMessageBoxClass, lpCaption ? lpCaption : "Error",
                       WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, centreX - outerWidth / 2,

@@ -199,14 +199,6 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
         static_cast<std::size_t>(window.clientWidth) * window.clientHeight, 0xFFFFFF);
     state.topLevels.push_back(id);
   }
-  if (!child && lpParam && window.className == kMessageBoxClass) {
-    // A message box passes its text and flags to its own creation.
-    const auto* box = static_cast<const MessageBoxParams*>(lpParam);
-    window.kind = TopLevelKind::kMessageBox;
-    window.boxText = box->text;
-    window.boxFlags = box->flags;
-  }
-
   CREATESTRUCTA create{};
   create.lpCreateParams = lpParam;
   create.hInstance = hInstance;
