@@ -241,6 +241,7 @@ void X11Presenter::TopLevelDestroyed(WindowId id) {
   }
   it->second.image.reset();
   XDestroyWindow(display_.get(), it->second.xwindow);
+  XFlush(display_.get());  // gone from the screen now, whatever the program does next
   windows_.erase(it);
   // Events already queued for the window are of no use any more.
   for (auto event = pending_.begin(); event != pending_.end();) {
@@ -402,6 +403,9 @@ InputEvent X11Presenter::WaitEvent() {
     XNextEvent(display_.get(), &event);
     Translate(event);
   }
+  // Requests made while translating (a box taking the keyboard) go out now,
+  // not only when the program next waits.
+  XFlush(display_.get());
   const InputEvent next = pending_.front();
   pending_.pop_front();
   return next;

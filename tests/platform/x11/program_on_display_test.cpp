@@ -160,8 +160,7 @@ class ProgramOnDisplay : public ::testing::Test {
 
   void ClickAt(Window window, int x, int y) {
     const XClient::Geometry g = client_->GeometryOf(window);
-    Xdotool(
-        {"mousemove", "--sync", std::to_string(g.x + x), std::to_string(g.y + y), "click", "1"});
+    Xdotool({"mousemove", std::to_string(g.x + x), std::to_string(g.y + y), "click", "1"});
   }
 
   void Perform(Window main, const std::vector<Action>& actions) {
@@ -174,8 +173,8 @@ class ProgramOnDisplay : public ::testing::Test {
           ClickAt(main, a.x, a.y);
           break;
         case Action::kPressRelease:
-          Xdotool({"mousemove", "--sync", sx(a.x), sy(a.y), "mousedown", "1", "mousemove", "--sync",
-                   sx(a.x2), sy(a.y2), "mouseup", "1"});
+          Xdotool({"mousemove", sx(a.x), sy(a.y), "mousedown", "1", "mousemove", "--sync", sx(a.x2),
+                   sy(a.y2), "mouseup", "1"});
           break;
         case Action::kResize:
           Xdotool({"windowsize", std::to_string(main), std::to_string(a.x), std::to_string(a.y)});
