@@ -159,6 +159,27 @@ TEST_F(CoreTest, TextShowsGlyphsThatReachBelowTheLine) {
   EXPECT_GT(dark, 0);
 }
 
+TEST_F(ClickTest, ADisabledControlPassesItsClicksToTheParent) {
+  EnableWindow(second_, FALSE);
+  Click(main_, 20, 65);
+  Pump();
+  EXPECT_TRUE(Received(WM_COMMAND).empty());
+  EXPECT_EQ(SendMessageA(second_, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  ASSERT_EQ(Received(WM_LBUTTONDOWN).size(), 1u);
+  EXPECT_EQ(Received(WM_LBUTTONDOWN)[0].lParam, MAKELPARAM(20, 65));
+}
+
+TEST_F(ClickTest, DisablingTheParentWhileAButtonIsHeldCancelsTheClick) {
+  Press(main_, 20, 100);
+  Pump();
+  EnableWindow(main_, FALSE);
+  EXPECT_EQ(SendMessageA(push_, BM_GETSTATE, 0, 0) & BST_PUSHED, 0);
+  EnableWindow(main_, TRUE);
+  Release(main_, 20, 100);
+  Pump();
+  EXPECT_TRUE(Received(WM_COMMAND).empty());
+}
+
 TEST_F(ClickTest, ADisabledParentTakesNoClicks) {
   EnableWindow(main_, FALSE);
   Click(main_, 20, 30);

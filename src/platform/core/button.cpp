@@ -22,9 +22,10 @@ bool IsRadio(const Window& window) {
   return Lower(window.className) == kButtonClass && TypeOf(window) == BS_AUTORADIOBUTTON;
 }
 
+// A control that is itself disabled shows grey text; one whose parent is
+// disabled looks as before.
 std::uint32_t TextColor(const Window& window) {
-  return AcceptsInput(window) || window.IsChild() ? SysColor(COLOR_BTNTEXT)
-                                                  : SysColor(COLOR_GRAYTEXT);
+  return window.Enabled() ? SysColor(COLOR_BTNTEXT) : SysColor(COLOR_GRAYTEXT);
 }
 
 void FrameRect(Canvas& canvas, const PixelRect& r, std::uint32_t topLeft,
@@ -214,6 +215,9 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         Click(hwnd);
       return 0;
     }
+    case WM_ENABLE:
+      Redraw(*button);
+      return 0;
     case BM_GETCHECK:
       return button->checked ? BST_CHECKED : BST_UNCHECKED;
     case BM_SETCHECK:

@@ -113,6 +113,23 @@ void Forget(WindowId id) {
     state.presenter->TopLevelDestroyed(id);
 }
 
+// A window that takes no input lets go of the mouse, and a control of it that
+// was held down comes back up without a click.
+void DropCaptureWithin(Window& window) {
+  State& state = Core();
+  Window* held = LiveWindow(state.capture);
+  for (Window* w = held; w; w = w->IsChild() ? LiveWindow(w->parent) : nullptr) {
+    if (w == &window) {
+      state.capture = 0;
+      if (held->pressed) {
+        held->pressed = false;
+        InvalidateRect(HwndOf(held->id), nullptr, FALSE);
+      }
+      return;
+    }
+  }
+}
+
 void FillErase(HWND hwnd, HDC hdc, HBRUSH brush) {
   RECT client{};
   GetClientRect(hwnd, &client);
@@ -274,8 +291,8 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
   else
     window->style |= WS_DISABLED;
   State& state = Core();
-  if (!bEnable && state.capture == window->id)
-    state.capture = 0;
+  if (!bEnable)
+    DropCaptureWithin(*window);
   const WindowId id = window->id;
   const bool topLevel = !window->IsChild();
   CallWindowProc(*window, WM_ENABLE, bEnable ? TRUE : FALSE, 0);
