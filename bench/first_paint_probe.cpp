@@ -180,6 +180,8 @@ int main(int argc, char** argv) {
     if (XPending(display) == 0) {
       poll(&ready, 1, 50);
     }
+    // A burst of changes is read back once, after its last event.
+    std::optional<Clock::time_point> changed;
     while (XPending(display) > 0) {
       XEvent event;
       XNextEvent(display, &event);
@@ -187,13 +189,15 @@ int main(int argc, char** argv) {
       if (event.type == MapNotify && target == 0 && TitleOf(display, event.xmap.window) == title) {
         target = event.xmap.window;
         mapped = now;
-        lastChange = now;
-        sample(now);
+        changed = now;
       } else if (event.type == damageEvent + XDamageNotify) {
         XDamageSubtract(display, damage, None, None);
-        lastChange = now;
-        sample(now);
+        changed = now;
       }
+    }
+    if (changed) {
+      lastChange = *changed;
+      sample(*changed);
     }
   }
   if (target == 0 || samples.empty()) {
