@@ -2,14 +2,11 @@
 // installed before WinMain runs, and WinMain's result is the exit code.
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "win32_subset.h"
 #include "x11_presenter.h"
-
-namespace {
-constexpr int kShowDefault = 10;  // SW_SHOWDEFAULT; the program ignores it
-}  // namespace
 
 int main(int, char**) {
   std::string error;
@@ -20,7 +17,7 @@ int main(int, char**) {
   }
   w32::SetPresenter(presenter.get());
   char noArguments[] = "";
-  const int result = WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, kShowDefault);
+  const int result = WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWDEFAULT);
   w32::SetPresenter(nullptr);
   return result;
 }
