@@ -149,6 +149,7 @@ class PendingOutput {
     if (!file.IsOpen())
       return Problem("cannot be written: " + error);
     writer_ = LineWriter(std::move(file));
+    writer_.WriteBehind();
     return std::nullopt;
   }
   LineWriter& Writer() { return writer_; }

@@ -97,6 +97,19 @@ bool LineReader::TakeBufferedLine(std::string_view& line) {
   return true;
 }
 
+std::string_view LineReader::BufferedLines() const {
+  if (lineOpen_ || end_ || fail_)
+    return {};
+  // The last LF is near the end unless the buffer holds the middle of a long
+  // line, which is scanned once here and then streamed by the caller.
+  const char* const start = buffer_.get() + pos_;
+  for (std::size_t length = filled_ - pos_; length > 0; --length) {
+    if (start[length - 1] == '\n')
+      return std::string_view(start, length);
+  }
+  return {};
+}
+
 bool LineReader::BeginRead() {
   if (lineOpen_)
     SkipLineRest(*this);
@@ -175,11 +188,13 @@ void WriteLine(LineWriter& writer, std::string_view line) {
 
 void CopyLinesToEnd(LineReader& reader, LineWriter& writer) {
   std::string scratch;
-  std::string_view line;
+  auto never = [](std::string_view) { return false; };
   while (reader.IsOpen() && !reader.AtEnd()) {
-    if (reader.TakeBufferedLine(line)) {
-      WriteLine(writer, line);
+    const std::string_view lines = reader.BufferedLines();
+    if (!lines.empty()) {
+      reader.Consume(WriteLinesUntil(writer, lines, never));
     } else {
+      // A line that runs past the buffer, or the last line.
       PassLine(reader, writer, scratch);
     }
   }
@@ -208,9 +223,10 @@ void LineWriter::WriteThrough(std::string_view bytes) {
   if (bytes.size() > kLineFileBuffer - used_) {
     if (!Flush())
       return;
-    // What does not fit an empty buffer goes to the file directly.
-    if (bytes.size() >= kLineFileBuffer) {
-      file_.WriteAll(bytes.data(), bytes.size(), writeError_);
+    // A piece that would fill much of the empty buffer goes to the file
+    // directly, saving the copy.
+    if (bytes.size() >= kLineFileBuffer / 2) {
+      WriteOut(bytes.data(), bytes.size());
       return;
     }
   }
@@ -220,7 +236,18 @@ void LineWriter::WriteThrough(std::string_view bytes) {
 
 bool LineWriter::Flush() {
   const std::size_t count = std::exchange(used_, 0);
-  return count == 0 || file_.WriteAll(buffer_.get(), count, writeError_);
+  return count == 0 || WriteOut(buffer_.get(), count);
+}
+
+bool LineWriter::WriteOut(const char* bytes, std::size_t count) {
+  if (!file_.WriteAll(bytes, count, writeError_))
+    return false;
+  written_ += count;
+  if (writeBehind_ && written_ - pushedTo_ >= kWriteBehindStep) {
+    file_.StartWriteBack(pushedTo_, written_ - pushedTo_);
+    pushedTo_ = written_;
+  }
+  return true;
 }
 
 bool LineWriter::Close() {

@@ -16,6 +16,7 @@
 // PassLine, ...) also keep a long line from being held whole.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -23,7 +24,11 @@
 
 #include "native_file.h"
 
-constexpr std::size_t kLineFileBuffer = 64 * 1024;
+// Large enough that a read or write call moves a good share of a megabyte and
+// that whole runs of lines pass in one piece; small enough that the install
+// (a few readers and writers open at once) stays within a few MiB.
+constexpr std::size_t kLineFileBuffer = 1024 * 1024;
+constexpr std::uint64_t kWriteBehindStep = 8 * 1024 * 1024;
 
 class LineWriter;
 
@@ -51,6 +56,14 @@ class LineReader {
   // until the next read) and returns true; flags stay as they are. Otherwise
   // takes nothing and returns false, and ReadLine or ReadLineHead reads on.
   bool TakeBufferedLine(std::string_view& line);
+  // The fastest way: every complete line that already sits in the buffer,
+  // each with its line end as read (LF or CR LF), for the caller to pass on
+  // in bulk; empty when the buffer holds no complete line (or when the end,
+  // a failure or an open line stops reading). Valid until the next read; the
+  // caller takes the lines it used with Consume.
+  std::string_view BufferedLines() const;
+  // Takes the first `count` bytes of what BufferedLines gave.
+  void Consume(std::size_t count) { pos_ += count; }
 
  private:
   enum class Stop { kLineEnd, kContentEnd, kLimit };
@@ -105,6 +118,11 @@ class LineWriter {
   // The end of a line: CR LF.
   void EndLine() { Write("\r\n"); }
 
+  // For a file that will be synced: from now on, every kWriteBehindStep bytes
+  // written start moving to the device while writing goes on, so that
+  // SyncAndClose waits only for the last few.
+  void WriteBehind() { writeBehind_ = true; }
+
   // Writes out the buffer and closes. True when every write and the close
   // succeeded; false on a writer that never opened.
   bool Close();
@@ -113,11 +131,15 @@ class LineWriter {
 
  private:
   bool Flush();
+  bool WriteOut(const char* bytes, std::size_t count);
   void WriteThrough(std::string_view bytes);
 
   NativeFile file_;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
+  bool writeBehind_ = false;
+  std::uint64_t written_ = 0;   // bytes handed to the file
+  std::uint64_t pushedTo_ = 0;  // end of the bytes whose write-back started
   std::string writeError_;
 };
 
@@ -129,6 +151,14 @@ class LineWriter {
 void ReadLine(LineReader& reader, std::string& line);
 // Writes the line's bytes and then CR LF.
 void WriteLine(LineWriter& writer, std::string_view line);
+// Writes complete lines as BufferedLines gives them, each with CR LF, up to
+// the first line for which `stop(line)` is true (`line` without its line
+// end). Returns the bytes of `lines` written: the offset of that line, or
+// lines.size(). A run of lines that already end in CR LF is written in one
+// piece; only a bare LF needs a CR added: "A\r\nB\nC\r\n" is written as the
+// run "A\r\nB", CR LF, then the run "C\r\n".
+template <class Stop>
+std::size_t WriteLinesUntil(LineWriter& writer, std::string_view lines, Stop&& stop);
 // Copies every line of `reader` to `writer`, then closes the reader (the
 // writer stays open). The end test comes before each read, so a content that
 // ends with a line end gains one empty line and an empty content becomes one
@@ -149,3 +179,27 @@ void SkipLineRest(LineReader& reader);
 // Reads the next line and writes it with its CR LF, never holding it whole.
 // `scratch` is a caller-owned holder reused between calls.
 void PassLine(LineReader& reader, LineWriter& writer, std::string& scratch);
+
+template <class Stop>
+std::size_t WriteLinesUntil(LineWriter& writer, std::string_view lines, Stop&& stop) {
+  const char* const bytes = lines.data();
+  std::size_t runStart = 0;
+  std::size_t lineStart = 0;
+  while (lineStart < lines.size()) {
+    const void* found = std::memchr(bytes + lineStart, '\n', lines.size() - lineStart);
+    const std::size_t lf = static_cast<std::size_t>(static_cast<const char*>(found) - bytes);
+    const bool crLf = lf > lineStart && bytes[lf - 1] == '\r';
+    if (stop(std::string_view(bytes + lineStart, lf - lineStart - (crLf ? 1 : 0)))) {
+      writer.Write(lines.substr(runStart, lineStart - runStart));
+      return lineStart;
+    }
+    if (!crLf) {
+      writer.Write(lines.substr(runStart, lf - runStart));
+      writer.EndLine();
+      runStart = lf + 1;
+    }
+    lineStart = lf + 1;
+  }
+  writer.Write(lines.substr(runStart));
+  return lines.size();
+}

@@ -39,6 +39,11 @@ class NativeFile {
   bool SyncAndClose(std::string& error);
   // Moves the file's data to the device; false with `error` set if not.
   bool Sync(std::string& error);
+  // Starts moving `length` bytes from `offset` to the device without waiting
+  // for them, so that a later Sync finds most of the work done and the
+  // device works while the writer goes on. A hint only: no result; where the
+  // platform has no such call it does nothing.
+  void StartWriteBack(std::uint64_t offset, std::uint64_t length);
   // Closes and reports whether the close succeeded, with `error` set if not.
   bool CloseChecked(std::string& error);
   void Close();

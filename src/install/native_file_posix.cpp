@@ -83,6 +83,17 @@ std::vector<std::string> CaseMatches(const std::string& folder, const std::strin
   return found;
 }
 
+#if defined(SYNC_FILE_RANGE_WRITE)
+// Linux queues the range for write-back and returns; the result is ignored,
+// as the fsync that follows reports any error of the same pages.
+void StartWriteBackOf(int fd, off_t offset, off_t length) {
+  ::sync_file_range(fd, offset, length, SYNC_FILE_RANGE_WRITE);
+}
+#else
+// Other POSIX systems have no call that starts write-back without waiting.
+void StartWriteBackOf(int, off_t, off_t) {}
+#endif
+
 bool Exists(const std::string& path) {
   struct stat info;
   return lstat(path.c_str(), &info) == 0;
@@ -118,9 +129,14 @@ bool NativeFile::WriteAll(const char* data, std::size_t size, std::string& error
 }
 
 bool NativeFile::Sync(std::string& error) {
-  if (::fsync(Descriptor(handle_)) == 0) return true;
+  if (::fsync(Descriptor(handle_)) == 0)
+    return true;
   error = ErrorText(errno);
   return false;
+}
+
+void NativeFile::StartWriteBack(std::uint64_t offset, std::uint64_t length) {
+  StartWriteBackOf(Descriptor(handle_), static_cast<off_t>(offset), static_cast<off_t>(length));
 }
 
 bool NativeFile::CloseChecked(std::string& error) {

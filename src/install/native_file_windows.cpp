@@ -90,10 +90,15 @@ bool NativeFile::WriteAll(const char* data, std::size_t size, std::string& error
 }
 
 bool NativeFile::Sync(std::string& error) {
-  if (FlushFileBuffers(Handle(handle_)) != 0) return true;
+  if (FlushFileBuffers(Handle(handle_)) != 0)
+    return true;
   error = ErrorText(GetLastError());
   return false;
 }
+
+// Windows has no call that starts write-back without waiting for it; the
+// FlushFileBuffers of Sync does all of it.
+void NativeFile::StartWriteBack(std::uint64_t, std::uint64_t) {}
 
 bool NativeFile::CloseChecked(std::string& error) {
   if (!IsOpen())

@@ -66,8 +66,22 @@ int SkipSection(LineReader& carBackup, int count, std::string& line) {
 }
 
 void SpliceSections(LineReader& carBackup, LineWriter& carFile, const SnippetSections& sections) {
+  auto opensReplacedSection = [&sections](std::string_view line) {
+    const int group = MarkerGroup(line);
+    return group != 0 && !sections[group - 1].empty();
+  };
   std::string held;
   while (carBackup.IsOpen() && !carBackup.AtEnd()) {
+    // Runs of lines up to the next section to replace pass in bulk.
+    const std::string_view lines = carBackup.BufferedLines();
+    if (!lines.empty()) {
+      const std::size_t passed = WriteLinesUntil(carFile, lines, opensReplacedSection);
+      carBackup.Consume(passed);
+      if (passed == lines.size())
+        continue;
+    }
+    // One line at a time: the marker of a section to replace, or a line that
+    // runs past the buffer.
     std::string_view line;
     bool whole = true;
     if (!carBackup.TakeBufferedLine(line)) {

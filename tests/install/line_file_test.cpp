@@ -144,6 +144,41 @@ TEST_F(LineFileTest, BufferBoundariesDoNotChangeTheBytes) {
   }
 }
 
+// Runs of short lines pass in bulk; the bytes around the end of the first
+// buffer must come out as they would line by line. The content is many short
+// lines, then a part line that reaches `offset`, then the tail.
+struct BulkCase {
+  const char* name;
+  const char* lineEnd;  // of the short lines
+  std::string tail;
+  std::string tailOut;
+};
+
+TEST_F(LineFileTest, RunsOfLinesAcrossTheBufferEndKeepEveryByte) {
+  const BulkCase cases[] = {
+      {"CR LF lines, CR LF across the end", "\r\n", "\r\nq\r\n", "\r\nq\r\n\r\n"},
+      {"LF lines, LF across the end", "\n", "\nq\n", "\r\nq\r\n\r\n"},
+      {"lone CR at the end", "\r\n", "\rq\n", "\rq\r\n\r\n"},
+      {"CR CR LF at the end", "\n", "\r\r\n", "\r\r\n\r\n"},
+      {"empty LF lines at the end", "\r\n", "\n\n\r\n", "\r\n\r\n\r\n\r\n"},
+      {"0x1A ends the content in the buffer", "\n", "\r\nz\x1a\r\nafter\n", "\r\nz\r\n"},
+  };
+  const std::string line = "key = 1.5";
+  for (const BulkCase& c : cases) {
+    for (std::size_t offset = kLineFileBuffer - 3; offset <= kLineFileBuffer + 1; ++offset) {
+      SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(offset));
+      std::string input;
+      std::string output;
+      while (input.size() + line.size() + 2 < offset - 4) {
+        input += line + c.lineEnd;
+        output += line + "\r\n";
+      }
+      const std::string part(offset - input.size(), 'p');
+      EXPECT_EQ(Copy(input + part + c.tail), output + part + c.tailOut);
+    }
+  }
+}
+
 TEST_F(LineFileTest, LongLinePassesThroughInPiecesAndReadsWhole) {
   // Three buffers and a bit, with a CR LF in the middle of a piece.
   std::string first(3 * kLineFileBuffer + 17, 'x');

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -115,6 +116,37 @@ TEST_F(SpliceTest, ReplacesEverySectionWhereverItStands) {
   for (const SpliceCase& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Splice(c.carBackup, AllNew()), CrLf(c.expected));
+  }
+}
+
+// Lines before a section pass in bulk up to the marker; the marker and the
+// section must be found wherever the end of the first buffer falls: before,
+// inside or right after the marker line, or inside the body.
+TEST_F(SpliceTest, SectionIsFoundWhereverTheBufferEnds) {
+  const std::string m = Marker(5);
+  const std::string line = "key = 1.5";
+  struct LineEndCase {
+    const char* name;
+    const char* lineEnd;
+  } lineEnds[] = {{"CR LF", "\r\n"}, {"LF", "\n"}};
+  for (const LineEndCase& lineEnd : lineEnds) {
+    // The marker starts between 50 bytes before and 10 after the buffer end.
+    for (std::size_t markerAt = kLineFileBuffer - 50; markerAt <= kLineFileBuffer + 10;
+         markerAt += 3) {
+      SCOPED_TRACE(std::string(lineEnd.name) + " marker at " + std::to_string(markerAt));
+      Lines before;
+      std::size_t size = 0;
+      while (size + line.size() + 2 + 20 < markerAt) {
+        before.push_back(line);
+        size += line.size() + std::strlen(lineEnd.lineEnd);
+      }
+      before.push_back(std::string(markerAt - size - std::strlen(lineEnd.lineEnd), 'p'));
+      std::string car;
+      for (const std::string& l : Join({before, Old(5), {"Q"}}))
+        car += l + lineEnd.lineEnd;
+      ASSERT_EQ(car.find(m), markerAt);
+      EXPECT_EQ(Splice(car, AllNew()), CrLf(Join({before, New(5), {"Q", ""}})));
+    }
   }
 }
 
