@@ -102,14 +102,50 @@ bool Canvas::Allows(int x, int y) const {
   return true;
 }
 
-bool Canvas::AnyAllowed() const {
-  for (int by = clip_.top; by < clip_.bottom; ++by) {
-    for (int bx = clip_.left; bx < clip_.right; ++bx) {
-      if (Allows(bx - originX_, by - originY_))
-        return true;
+template <typename Fn>
+bool Canvas::EmitUnexcluded(int by, int left, int right, std::size_t from, Fn& fn) const {
+  if (excluded_) {
+    for (std::size_t i = from; i < excluded_->size(); ++i) {
+      const PixelRect& r = (*excluded_)[i];
+      if (IsEmpty(r) || by < r.top || by >= r.bottom || r.right <= left || r.left >= right)
+        continue;
+      if (r.left > left && !EmitUnexcluded(by, left, r.left, i + 1, fn))
+        return false;
+      return r.right < right ? EmitUnexcluded(by, r.right, right, i + 1, fn) : true;
     }
   }
-  return false;
+  return fn(by, left, right);
+}
+
+template <typename Fn>
+bool Canvas::ForEachRun(const PixelRect& area, Fn&& fn) const {
+  for (int by = area.top; by < area.bottom; ++by) {
+    if (!paintArea_) {
+      if (!EmitUnexcluded(by, area.left, area.right, 0, fn))
+        return false;
+      continue;
+    }
+    // The paint area's flags are in client coordinates.
+    const int y = by - originY_;
+    if (y < 0 || y >= paintArea_->height)
+      continue;
+    const int limit = std::min(area.right - originX_, paintArea_->width);
+    int x = std::max(area.left - originX_, 0);
+    while (x < limit) {
+      x = paintArea_->RunEnd(y, x, limit, false);
+      if (x == limit)
+        break;
+      const int end = paintArea_->RunEnd(y, x, limit, true);
+      if (!EmitUnexcluded(by, x + originX_, end + originX_, 0, fn))
+        return false;
+      x = end;
+    }
+  }
+  return true;
+}
+
+bool Canvas::AnyAllowed() const {
+  return !ForEachRun(clip_, [](int, int, int) { return false; });
 }
 
 std::uint32_t Canvas::Get(int x, int y) const {
@@ -128,13 +164,13 @@ void Canvas::Fill(const PixelRect& area, std::uint32_t color) {
   const PixelRect inBuffer = Intersect(Offset(area, originX_, originY_), clip_);
   if (IsEmpty(inBuffer))
     return;
-  for (int by = inBuffer.top; by < inBuffer.bottom; ++by) {
-    for (int bx = inBuffer.left; bx < inBuffer.right; ++bx) {
-      if (Allows(bx - originX_, by - originY_))
-        pixels_[static_cast<std::size_t>(by) * bufferWidth_ + bx] = color;
-    }
-  }
-  changed_ = Union(changed_, inBuffer);
+  PixelRect changed;
+  ForEachRun(inBuffer, [&](int by, int left, int right) {
+    std::fill(Row(by) + left, Row(by) + right, color);
+    changed = Union(changed, {left, by, right, by + 1});
+    return true;
+  });
+  changed_ = Union(changed_, changed);
 }
 
 void Canvas::CopyFrom(const Canvas& source, int x, int y, int width, int height, int sx, int sy) {
@@ -145,27 +181,37 @@ void Canvas::CopyFrom(const Canvas& source, int x, int y, int width, int height,
   const int bottom = std::min(height, source.bufferHeight_ - sby);
   if (right <= left || bottom <= top)
     return;
-  const int w = right - left, h = bottom - top;
-  // A copy within one buffer may overlap itself: read the block first.
-  std::vector<std::uint32_t> block(static_cast<std::size_t>(w) * h);
-  for (int j = 0; j < h; ++j) {
-    const std::uint32_t* row =
-        source.pixels_ + static_cast<std::size_t>(sby + top + j) * source.bufferWidth_ + sbx + left;
-    std::copy(row, row + w, block.begin() + static_cast<std::ptrdiff_t>(j) * w);
+  const PixelRect target =
+      Intersect(Offset({x + left, y + top, x + right, y + bottom}, originX_, originY_), clip_);
+  if (IsEmpty(target))
+    return;
+  // Where the pixel for buffer point (bx, by) comes from: row by + rowShift
+  // and column bx + columnShift of `from`, whose rows are `stride` apart.
+  const std::uint32_t* from = source.pixels_;
+  int stride = source.bufferWidth_;
+  int columnShift = sbx - x - originX_, rowShift = sby - y - originY_;
+  std::vector<std::uint32_t> block;
+  if (source.pixels_ == pixels_) {
+    // A copy within one buffer may overlap itself: read the block first.
+    const int w = right - left, h = bottom - top;
+    block.resize(static_cast<std::size_t>(w) * h);
+    for (int j = 0; j < h; ++j) {
+      const std::uint32_t* row = source.Row(sby + top + j) + sbx + left;
+      std::copy(row, row + w, block.begin() + static_cast<std::ptrdiff_t>(j) * w);
+    }
+    from = block.data();
+    stride = w;
+    columnShift = -(x + left + originX_);
+    rowShift = -(y + top + originY_);
   }
   PixelRect changed;
-  for (int j = 0; j < h; ++j) {
-    const int dy = y + top + j;
-    for (int i = 0; i < w; ++i) {
-      const int dx = x + left + i;
-      if (!Allows(dx, dy))
-        continue;
-      const int bx = dx + originX_, by = dy + originY_;
-      pixels_[static_cast<std::size_t>(by) * bufferWidth_ + bx] =
-          block[static_cast<std::size_t>(j) * w + i];
-      changed = Union(changed, {bx, by, bx + 1, by + 1});
-    }
-  }
+  ForEachRun(target, [&](int by, int runLeft, int runRight) {
+    const std::uint32_t* src =
+        from + static_cast<std::ptrdiff_t>(by + rowShift) * stride + runLeft + columnShift;
+    std::copy(src, src + (runRight - runLeft), Row(by) + runLeft);
+    changed = Union(changed, {runLeft, by, runRight, by + 1});
+    return true;
+  });
   changed_ = Union(changed_, changed);
 }
 
@@ -181,19 +227,30 @@ void Canvas::Text(int x, int y, std::string_view text, std::uint32_t color, cons
   if (IsEmpty(box) || text.empty())
     return;
   const int w = box.right - box.left, h = box.bottom - box.top;
+  // Pixels of the box that the buffer lacks stay 0 in the copy.
   std::vector<std::uint32_t> scratch(static_cast<std::size_t>(w) * h, 0);
-  for (int j = 0; j < h; ++j) {
-    for (int i = 0; i < w; ++i) {
-      if (Holds(box.left + i, box.top + j))
-        scratch[static_cast<std::size_t>(j) * w + i] = Get(box.left + i, box.top + j);
-    }
+  const PixelRect inBuffer = Offset(box, originX_, originY_);
+  const PixelRect held = Intersect(inBuffer, {0, 0, bufferWidth_, bufferHeight_});
+  for (int by = held.top; by < held.bottom; ++by) {
+    const std::uint32_t* row = Row(by);
+    std::copy(row + held.left, row + held.right,
+              scratch.begin() + static_cast<std::ptrdiff_t>(by - inBuffer.top) * w +
+                  (held.left - inBuffer.left));
   }
   codec::PixelTarget target{scratch.data(), w, h};
   codec::DrawText(target, x - box.left, y - box.top, text, color, {0, 0, w, h});
-  for (int j = 0; j < h; ++j) {
-    for (int i = 0; i < w; ++i)
-      Put(box.left + i, box.top + j, scratch[static_cast<std::size_t>(j) * w + i]);
-  }
+  const PixelRect allowed = Intersect(inBuffer, clip_);
+  if (IsEmpty(allowed))
+    return;
+  PixelRect changed;
+  ForEachRun(allowed, [&](int by, int runLeft, int runRight) {
+    const std::uint32_t* src = scratch.data() + static_cast<std::ptrdiff_t>(by - inBuffer.top) * w +
+                               (runLeft - inBuffer.left);
+    std::copy(src, src + (runRight - runLeft), Row(by) + runLeft);
+    changed = Union(changed, {runLeft, by, runRight, by + 1});
+    return true;
+  });
+  changed_ = Union(changed_, changed);
 }
 
 }  // namespace w32::core

@@ -4,6 +4,7 @@
 // clip the DC imposes. Coordinates given to a Canvas are the DC's own
 // (a window's client coordinates, or the bitmap's).
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -41,6 +42,18 @@ class Canvas {
 
  private:
   Canvas() = default;
+  // Calls fn(by, left, right) for every run [left, right) of row `by` that
+  // lies in `area` and may be drawn; rows top to bottom, runs left to right.
+  // `area` is in buffer coordinates and already within clip_. Stops early
+  // when fn returns false.
+  template <typename Fn>
+  bool ForEachRun(const PixelRect& area, Fn&& fn) const;
+  template <typename Fn>
+  bool EmitUnexcluded(int by, int left, int right, std::size_t from, Fn& fn) const;
+  std::uint32_t* Row(int by) { return pixels_ + static_cast<std::size_t>(by) * bufferWidth_; }
+  const std::uint32_t* Row(int by) const {
+    return pixels_ + static_cast<std::size_t>(by) * bufferWidth_;
+  }
   std::uint32_t* pixels_ = nullptr;
   int bufferWidth_ = 0, bufferHeight_ = 0;
   int originX_ = 0, originY_ = 0;  // where (0, 0) lies in the buffer

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <iterator>
 
 #include "canvas.h"
@@ -14,14 +15,13 @@ void UpdateArea::Resize(int w, int h) {
   resized.width = w;
   resized.height = h;
   resized.pixels.assign(static_cast<std::size_t>(w) * h, 0);
+  const int keptWidth = std::min(w, width);
   for (int y = 0; y < std::min(h, height); ++y) {
-    for (int x = 0; x < std::min(w, width); ++x) {
-      if (Contains(x, y)) {
-        resized.pixels[static_cast<std::size_t>(y) * w + x] = 1;
-        resized.any = true;
-      }
-    }
+    const auto from = pixels.begin() + static_cast<std::ptrdiff_t>(y) * width;
+    std::copy(from, from + keptWidth, resized.pixels.begin() + static_cast<std::ptrdiff_t>(y) * w);
   }
+  resized.any = std::find(resized.pixels.begin(), resized.pixels.end(), std::uint8_t{1}) !=
+                resized.pixels.end();
   *this = std::move(resized);
 }
 
@@ -63,6 +63,24 @@ PixelRect UpdateArea::Bounds() const {
     bounds = Union(bounds, {left, y, right, y + 1});
   }
   return bounds;
+}
+
+int UpdateArea::RunEnd(int y, int x, int limit, bool value) const {
+  // Flags are 0 or 1, so eight of them that all equal `value` read as one
+  // word of eight equal bytes.
+  const std::uint8_t flag = value ? 1 : 0;
+  const std::uint64_t same = value ? 0x0101010101010101ull : 0;
+  const std::uint8_t* row = pixels.data() + static_cast<std::size_t>(y) * width;
+  while (x + 8 <= limit) {
+    std::uint64_t word;
+    std::memcpy(&word, row + x, sizeof word);
+    if (word != same)
+      break;
+    x += 8;
+  }
+  while (x < limit && row[x] == flag)
+    ++x;
+  return x;
 }
 
 namespace {

@@ -45,6 +45,9 @@ struct UpdateArea {
            pixels[static_cast<std::size_t>(y) * width + x] != 0;
   }
   PixelRect Bounds() const;
+  // The first x in [x, limit) of row y whose flag is not `value`, or limit
+  // if there is none; 0 <= x <= limit <= width, 0 <= y < height.
+  int RunEnd(int y, int x, int limit, bool value) const;
 };
 
 struct Window {
