@@ -26,6 +26,10 @@ std::uint32_t PictureAt(int x, int y) {
   return 0x100000u + static_cast<std::uint32_t>(y * 16 + x);
 }
 
+std::uint32_t GradientAt(int x, int y) {
+  return 0x200000u + static_cast<std::uint32_t>(y * 256 + x);
+}
+
 class GdiTest : public CoreTest {
  protected:
   void SetUp() override {
@@ -103,6 +107,147 @@ TEST_P(BlitTest, CopyIsClippedToTheSourceAndThePaintArea) {
 
 INSTANTIATE_TEST_SUITE_P(Copies, BlitTest, ::testing::ValuesIn(kBlitCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A picture of `width` by `height` whose every pixel differs.
+codec::Bitmap Gradient(int width, int height) {
+  codec::Bitmap bitmap;
+  bitmap.width = width;
+  bitmap.height = height;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      bitmap.pixels.push_back(GradientAt(x, y));
+  }
+  return bitmap;
+}
+
+bool InAny(const std::vector<RECT>& rects, int x, int y) {
+  for (const RECT& r : rects) {
+    if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
+      return true;
+  }
+  return false;
+}
+
+// A paint area of several invalid rectangles, less rectangles excluded from
+// the paint DC: drawing reaches exactly what lies in both it and the request.
+struct ClipCase {
+  const char* name;
+  std::vector<RECT> invalid;
+  std::vector<RECT> excluded;
+};
+
+const ClipCase kClipCases[] = {
+    {"TwoRectanglesSideBySide", {{5, 5, 30, 20}, {40, 10, 70, 25}}, {}},
+    {"OverlappingRectangles", {{0, 0, 50, 50}, {25, 25, 90, 60}}, {{30, 30, 35, 35}}},
+    {"HoleInTheWholeClient", {{0, 0, 212, 133}}, {{20, 8, 40, 18}}},
+    {"HolesSplitOneRowSeveralTimes",
+     {{10, 5, 100, 40}},
+     {{20, 0, 30, 50}, {50, 10, 60, 20}, {55, 15, 80, 30}, {98, 5, 99, 40}}},
+    {"EmptyAndOutsideExclusionsChangeNothing",
+     {{0, 0, 80, 30}},
+     {{60, 0, 50, 30}, {300, 0, 400, 9}}},
+};
+
+enum class DrawOp { kFill, kBlit };
+constexpr RECT kRequest{8, 4, 108, 54};    // 100 by 50, as the gradient picture
+constexpr std::uint32_t kFill = 0x696969;  // COLOR_3DDKSHADOW
+
+class ClipTest : public GdiTest,
+                 public ::testing::WithParamInterface<std::tuple<ClipCase, DrawOp>> {};
+
+TEST_P(ClipTest, DrawingReachesThePaintAreaLessExcludedRectangles) {
+  const auto& [c, op] = GetParam();
+  HWND main = MakeWindow();
+  Pump();
+  const std::string gradientPath = (folder_.path() / "gradient.bmp").string();
+  ASSERT_TRUE(codec::WriteBmpFile(gradientPath, Gradient(100, 50)));
+  HBITMAP picture = LoadPicture(gradientPath);
+  ASSERT_NE(picture, nullptr);
+  TestHandler() = [&, op = op](HWND hwnd, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (msg != WM_PAINT)
+      return std::nullopt;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    for (const RECT& r : c.excluded)
+      ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+    if (op == DrawOp::kFill) {
+      FillRect(dc, &kRequest, GetSysColorBrush(COLOR_3DDKSHADOW));
+    } else {
+      HDC memory = CreateCompatibleDC(dc);
+      HGDIOBJ old = SelectObject(memory, picture);
+      BitBlt(dc, kRequest.left, kRequest.top, 100, 50, memory, 0, 0, SRCCOPY);
+      SelectObject(memory, old);
+      DeleteDC(memory);
+    }
+    EndPaint(hwnd, &ps);
+    return 0;
+  };
+  for (const RECT& r : c.invalid)
+    InvalidateRect(main, &r, FALSE);
+  Pump();
+
+  for (int y = 0; y < 133; ++y) {
+    for (int x = 0; x < 212; ++x) {
+      const bool drawn =
+          InAny({kRequest}, x, y) && InAny(c.invalid, x, y) && !InAny(c.excluded, x, y);
+      std::uint32_t expected = kFace;
+      if (drawn)
+        expected = op == DrawOp::kFill ? kFill : GradientAt(x - kRequest.left, y - kRequest.top);
+      ASSERT_EQ(Pixel(main, x, y), expected) << "at " << x << "," << y;
+    }
+  }
+  EXPECT_TRUE(DeleteObject(picture));
+}
+
+INSTANTIATE_TEST_SUITE_P(Areas, ClipTest,
+                         ::testing::Combine(::testing::ValuesIn(kClipCases),
+                                            ::testing::Values(DrawOp::kFill, DrawOp::kBlit)),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param).name) +
+                                  (std::get<1>(info.param) == DrawOp::kFill ? "_Fill" : "_Blit");
+                         });
+
+// A memory DC keeps its excluded rectangles, and a copy within its own
+// bitmap reads every source pixel before any is overwritten.
+TEST_F(GdiTest, MemoryDcExclusionsAndCopiesOntoItself) {
+  const std::string gradientPath = (folder_.path() / "gradient.bmp").string();
+  ASSERT_TRUE(codec::WriteBmpFile(gradientPath, Gradient(100, 50)));
+  HBITMAP picture = LoadPicture(gradientPath);
+  ASSERT_NE(picture, nullptr);
+  HDC memory = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(memory, picture);
+  ASSERT_TRUE(BitBlt(memory, 3, 2, 100, 50, memory, 0, 0, SRCCOPY));
+  const std::vector<RECT> excluded{{10, 10, 20, 40}, {15, 5, 30, 15}};
+  for (const RECT& r : excluded)
+    ExcludeClipRect(memory, r.left, r.top, r.right, r.bottom);
+  const RECT all{0, 0, 100, 50};
+  FillRect(memory, &all, GetSysColorBrush(COLOR_3DDKSHADOW));
+
+  HWND main = MakeWindow();
+  Pump();
+  TestHandler() = [&](HWND hwnd, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (msg != WM_PAINT)
+      return std::nullopt;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    BitBlt(dc, 0, 0, 100, 50, memory, 0, 0, SRCCOPY);
+    EndPaint(hwnd, &ps);
+    return 0;
+  };
+  InvalidateRect(main, nullptr, FALSE);
+  Pump();
+  for (int y = 0; y < 50; ++y) {
+    for (int x = 0; x < 100; ++x) {
+      std::uint32_t expected = kFill;
+      if (InAny(excluded, x, y))
+        expected = x >= 3 && y >= 2 ? GradientAt(x - 3, y - 2) : GradientAt(x, y);
+      ASSERT_EQ(Pixel(main, x, y), expected) << "at " << x << "," << y;
+    }
+  }
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  EXPECT_TRUE(DeleteObject(picture));
+}
 
 TEST_F(GdiTest, ABitmapIsSelectedIntoOneDcAtATime) {
   HBITMAP picture = LoadPicture(picturePath_);
