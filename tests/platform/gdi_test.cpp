@@ -1,6 +1,7 @@
 // Bitmaps from files, device contexts and copies between them.
 
 #include <fstream>
+#include <functional>
 
 #include "codec/bmp.h"
 #include "core_fixture.h"
@@ -40,6 +41,17 @@ class GdiTest : public CoreTest {
   HBITMAP LoadPicture(const std::string& path) {
     return static_cast<HBITMAP>(
         LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  }
+  // Every WM_PAINT of the test window runs `draw` on its paint DC.
+  static void PaintWith(std::function<void(HDC)> draw) {
+    TestHandler() = [draw](HWND hwnd, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (msg != WM_PAINT)
+        return std::nullopt;
+      PAINTSTRUCT ps;
+      draw(BeginPaint(hwnd, &ps));
+      EndPaint(hwnd, &ps);
+      return 0;
+    };
   }
   TempFolder folder_;
   std::string picturePath_;
@@ -163,11 +175,7 @@ TEST_P(ClipTest, DrawingReachesThePaintAreaLessExcludedRectangles) {
   ASSERT_TRUE(codec::WriteBmpFile(gradientPath, Gradient(100, 50)));
   HBITMAP picture = LoadPicture(gradientPath);
   ASSERT_NE(picture, nullptr);
-  TestHandler() = [&, op = op](HWND hwnd, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
-    if (msg != WM_PAINT)
-      return std::nullopt;
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+  PaintWith([&, op = op](HDC dc) {
     for (const RECT& r : c.excluded)
       ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
     if (op == DrawOp::kFill) {
@@ -179,9 +187,7 @@ TEST_P(ClipTest, DrawingReachesThePaintAreaLessExcludedRectangles) {
       SelectObject(memory, old);
       DeleteDC(memory);
     }
-    EndPaint(hwnd, &ps);
-    return 0;
-  };
+  });
   for (const RECT& r : c.invalid)
     InvalidateRect(main, &r, FALSE);
   Pump();
@@ -225,15 +231,7 @@ TEST_F(GdiTest, MemoryDcExclusionsAndCopiesOntoItself) {
 
   HWND main = MakeWindow();
   Pump();
-  TestHandler() = [&](HWND hwnd, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
-    if (msg != WM_PAINT)
-      return std::nullopt;
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    BitBlt(dc, 0, 0, 100, 50, memory, 0, 0, SRCCOPY);
-    EndPaint(hwnd, &ps);
-    return 0;
-  };
+  PaintWith([memory](HDC dc) { BitBlt(dc, 0, 0, 100, 50, memory, 0, 0, SRCCOPY); });
   InvalidateRect(main, nullptr, FALSE);
   Pump();
   for (int y = 0; y < 50; ++y) {
