@@ -285,6 +285,12 @@ std::optional<Bitmap> DecodeBmp(const std::uint8_t* data, std::size_t size) {
     const int fileRow = layout->topDown ? y : layout->height - 1 - y;
     const std::uint8_t* row = data + layout->pixelOffset + fileRow * layout->stride;
     std::uint32_t* out = &bitmap.pixels[static_cast<std::size_t>(y) * layout->width];
+    if (layout->bitsPerPixel == 24) {
+      // Always blue, green, red bytes: 24-bit files take no colour masks.
+      for (int x = 0; x < layout->width; ++x, row += 3)
+        out[x] = std::uint32_t{row[2]} << 16 | std::uint32_t{row[1]} << 8 | row[0];
+      continue;
+    }
     for (int x = 0; x < layout->width; ++x) {
       out[x] = indexed ? ReadIndexed(*layout, row, x, ok) : ReadDirect(*layout, row, x);
     }
