@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <utility>
 
 #include "canvas.h"
 #include "paint.h"
@@ -99,7 +100,10 @@ HDC WINAPI BeginPaint(HWND hWnd, PAINTSTRUCT* lpPaint) {
   const std::uintptr_t handle = state.nextGdi++;
   DeviceContext& dc = state.dcs[handle];
   dc.window = window->id;
-  dc.paintArea = window->update;
+  // The DC takes the update area over, and the window starts a new, empty one.
+  dc.paintArea = std::move(window->update);
+  window->update = UpdateArea{};
+  window->update.Resize(dc.paintArea.width, dc.paintArea.height);
   if (window->style & WS_CLIPCHILDREN) {
     for (WindowId childId : window->children) {
       const Window* child = LiveWindow(childId);
@@ -109,7 +113,6 @@ HDC WINAPI BeginPaint(HWND hWnd, PAINTSTRUCT* lpPaint) {
     }
   }
   const bool erase = window->erasePending;
-  window->update.Clear();
   window->erasePending = false;
 
   HDC hdc = reinterpret_cast<HDC>(handle);

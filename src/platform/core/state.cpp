@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <iterator>
 
 #include "canvas.h"
 #include "controls.h"
@@ -20,8 +19,8 @@ void UpdateArea::Resize(int w, int h) {
     const auto from = pixels.begin() + static_cast<std::ptrdiff_t>(y) * width;
     std::copy(from, from + keptWidth, resized.pixels.begin() + static_cast<std::ptrdiff_t>(y) * w);
   }
-  resized.any = std::find(resized.pixels.begin(), resized.pixels.end(), std::uint8_t{1}) !=
-                resized.pixels.end();
+  resized.any = any && !resized.pixels.empty() &&
+                std::memchr(resized.pixels.data(), 1, resized.pixels.size()) != nullptr;
   *this = std::move(resized);
 }
 
@@ -42,45 +41,32 @@ void UpdateArea::Remove(const PixelRect& area) {
   }
 }
 
-void UpdateArea::Clear() {
-  std::fill(pixels.begin(), pixels.end(), std::uint8_t{0});
-  any = false;
-}
-
 PixelRect UpdateArea::Bounds() const {
   PixelRect bounds;
   if (!any)
     return bounds;
   for (int y = 0; y < height; ++y) {
-    const auto row = pixels.begin() + static_cast<std::ptrdiff_t>(y) * width;
-    const auto first = std::find(row, row + width, std::uint8_t{1});
-    if (first == row + width)
+    const std::uint8_t* row = pixels.data() + static_cast<std::size_t>(y) * width;
+    const void* first = std::memchr(row, 1, static_cast<std::size_t>(width));
+    if (!first)
       continue;
-    const auto last = std::find(std::make_reverse_iterator(row + width),
-                                std::make_reverse_iterator(row), std::uint8_t{1});
-    const int left = static_cast<int>(first - row);
-    const int right = static_cast<int>(last.base() - row);
+    int right = width;
+    while (row[right - 1] == 0)
+      --right;
+    const int left = static_cast<int>(static_cast<const std::uint8_t*>(first) - row);
     bounds = Union(bounds, {left, y, right, y + 1});
   }
   return bounds;
 }
 
 int UpdateArea::RunEnd(int y, int x, int limit, bool value) const {
-  // Flags are 0 or 1, so eight of them that all equal `value` read as one
-  // word of eight equal bytes.
-  const std::uint8_t flag = value ? 1 : 0;
-  const std::uint64_t same = value ? 0x0101010101010101ull : 0;
+  // Flags are 0 or 1: the first flag that is not `value` is the first that
+  // equals the other one.
+  if (x >= limit)
+    return limit;
   const std::uint8_t* row = pixels.data() + static_cast<std::size_t>(y) * width;
-  while (x + 8 <= limit) {
-    std::uint64_t word;
-    std::memcpy(&word, row + x, sizeof word);
-    if (word != same)
-      break;
-    x += 8;
-  }
-  while (x < limit && row[x] == flag)
-    ++x;
-  return x;
+  const void* found = std::memchr(row + x, value ? 0 : 1, static_cast<std::size_t>(limit - x));
+  return found ? static_cast<int>(static_cast<const std::uint8_t*>(found) - row) : limit;
 }
 
 namespace {

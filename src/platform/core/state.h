@@ -39,7 +39,6 @@ struct UpdateArea {
   void Resize(int w, int h);
   void Add(const PixelRect& area);     // client coordinates, clipped to the window
   void Remove(const PixelRect& area);  // likewise
-  void Clear();
   bool Contains(int x, int y) const {
     return x >= 0 && y >= 0 && x < width && y < height &&
            pixels[static_cast<std::size_t>(y) * width + x] != 0;
