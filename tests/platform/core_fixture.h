@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect.h"
+#include "window_query.h"
 #include "presenter.h"
 #include "win32_subset.h"
 

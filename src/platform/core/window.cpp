@@ -5,7 +5,7 @@
 
 #include "canvas.h"
 #include "controls.h"
-#include "inspect.h"
+#include "window_query.h"
 #include "paint.h"
 #include "state.h"
 #include "win32_subset.h"

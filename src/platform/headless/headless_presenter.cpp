@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "codec/bmp.h"
-#include "inspect.h"
+#include "window_query.h"
 #include "win32_subset.h"
 
 namespace headless {
