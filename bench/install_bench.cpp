@@ -29,6 +29,7 @@
 
 #include "install.h"
 #include "line_file.h"
+#include "peak_memory.h"
 #include "splice.h"
 
 namespace {
@@ -42,28 +43,6 @@ struct Measurement {
   long peakKiB = -1;
   int rounds = 0;
 };
-
-long PeakKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string word;
-  while (status >> word) {
-    if (word == "VmHWM:") {
-      long kib = 0;
-      status >> kib;
-      return kib;
-    }
-  }
-  return -1;
-}
-
-std::string WindowsToSlashes(std::string_view path) {
-  std::string result(path);
-  for (char& c : result) {
-    if (c == '\\')
-      c = '/';
-  }
-  return result;
-}
 
 void WriteText(const fs::path& path, const std::string& text) {
   fs::create_directories(path.parent_path());
@@ -108,13 +87,13 @@ void MakeCarFolder(const fs::path& folder, std::uint64_t bytes) {
   WriteText(folder / kSettingsFile, "[lights]\r\nheadlights_default_on = 1\r\n");
   for (const PartGroup& group : PartGroups()) {
     for (const PartOption& option : group) {
-      WriteText(folder / WindowsToSlashes(option.snippetFile),
+      WriteText(folder / WithForwardSlashes(option.snippetFile),
                 "; " + std::string(option.label) + "\r\n" +
                     SectionText(group, "new_" + std::string(option.label)));
     }
   }
   for (const SettingsVariant& variant : SettingsVariants()) {
-    WriteText(folder / WindowsToSlashes(variant.file), "[lights]\r\nvariant = 1\r\n");
+    WriteText(folder / WithForwardSlashes(variant.file), "[lights]\r\nvariant = 1\r\n");
   }
 }
 
@@ -177,7 +156,7 @@ bool RunCopy(const fs::path& folder) {
 bool RunSplice(const fs::path& folder) {
   SnippetSections sections;
   for (const PartGroup& group : PartGroups()) {
-    LineReader snippet((folder / WindowsToSlashes(group.options[0].snippetFile)).string());
+    LineReader snippet((folder / WithForwardSlashes(group.options[0].snippetFile)).string());
     sections[group.number - 1] = ReadSnippetSection(snippet, group.section);
   }
   LineReader backup((folder / kCarFile).string());

@@ -59,39 +59,59 @@ bool ExtraLightsHolds(ExtraLightsTest test, std::int32_t extraLights) {
 
 }  // namespace
 
-const std::array<PartGroup, kGroupCount>& PartGroups() { return kGroups; }
+const std::array<PartGroup, kGroupCount>& PartGroups() {
+  return kGroups;
+}
 
-const PartGroup& GroupByNumber(int group) { return kGroups.at(static_cast<std::size_t>(group - 1)); }
+const PartGroup& GroupByNumber(int group) {
+  return kGroups.at(static_cast<std::size_t>(group - 1));
+}
 
-const std::array<SettingsVariant, 4>& SettingsVariants() { return kSettingsVariants; }
+const std::array<SettingsVariant, 4>& SettingsVariants() {
+  return kSettingsVariants;
+}
 
 std::optional<FoundOption> FindOptionById(std::uint16_t controlId) {
   for (const PartGroup& group : kGroups) {
     for (const PartOption& option : group) {
-      if (option.controlId == controlId) return FoundOption{group.number, &option};
+      if (option.controlId == controlId)
+        return FoundOption{group.number, &option};
     }
   }
   return std::nullopt;
 }
 
 const PartOption* FindOption(int group, std::int32_t choiceValue) {
-  if (group < 1 || group > kGroupCount) return nullptr;
+  if (group < 1 || group > kGroupCount)
+    return nullptr;
   for (const PartOption& option : GroupByNumber(group)) {
-    if (option.choiceValue == choiceValue) return &option;
+    if (option.choiceValue == choiceValue)
+      return &option;
   }
   return nullptr;
 }
 
 std::optional<std::string_view> FindSettingsVariant(std::int32_t lights, std::int32_t extraLights) {
   for (const SettingsVariant& row : kSettingsVariants) {
-    if (row.lightsEquals == lights && ExtraLightsHolds(row.extraLights, extraLights)) return row.file;
+    if (row.lightsEquals == lights && ExtraLightsHolds(row.extraLights, extraLights))
+      return row.file;
   }
   return std::nullopt;
 }
 
+std::string WithForwardSlashes(std::string_view catalogPath) {
+  std::string path(catalogPath);
+  for (char& c : path) {
+    if (c == '\\')
+      c = '/';
+  }
+  return path;
+}
+
 bool ChoicesComplete(const Choices& choices) {
   for (std::int32_t value : choices) {
-    if (value == 0) return false;
+    if (value == 0)
+      return false;
   }
   return true;
 }

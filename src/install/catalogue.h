@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 constexpr int kGroupCount = 8;
@@ -45,7 +46,7 @@ struct PartGroup {
 enum class ExtraLightsTest { kAtMostTwo, kEqualsThree };
 
 struct SettingsVariant {
-  std::int32_t lightsEquals;  // group 2's choice must equal this
+  std::int32_t lightsEquals;    // group 2's choice must equal this
   ExtraLightsTest extraLights;  // condition on group 3's choice
   std::string_view file;
 };
@@ -70,3 +71,6 @@ const PartOption* FindOption(int group, std::int32_t choiceValue);
 std::optional<std::string_view> FindSettingsVariant(std::int32_t lights, std::int32_t extraLights);
 // True when every group has a non-zero choice.
 bool ChoicesComplete(const Choices& choices);
+// A catalogue path with '/' separators ("ini\Lights\on.bmp" becomes
+// "ini/Lights/on.bmp"), for laying out a car folder on a POSIX file system.
+std::string WithForwardSlashes(std::string_view catalogPath);

@@ -21,15 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-std::string Slashes(std::string_view catalogPath) {
-  std::string path(catalogPath);
-  for (char& c : path) {
-    if (c == '\\')
-      c = '/';
-  }
-  return path;
-}
-
 // The section a snippet of `option` carries: its lines are longer than the
 // car file's own, so the new car file is larger than its backup.
 Lines ChosenSection(const PartGroup& group, const PartOption& option) {
@@ -71,11 +62,11 @@ class InstallTest : public ::testing::Test {
         Lines section = ChosenSection(group, option);
         snippet.insert(snippet.end(), section.begin(), section.end());
         snippet.push_back("; not part of the section");
-        folder_.Write(Slashes(option.snippetFile), CrLf(snippet));
+        folder_.Write(WithForwardSlashes(option.snippetFile), CrLf(snippet));
       }
     }
     for (const SettingsVariant& variant : SettingsVariants()) {
-      folder_.Write(Slashes(variant.file), CrLf({"variant", std::string(variant.file)}));
+      folder_.Write(WithForwardSlashes(variant.file), CrLf({"variant", std::string(variant.file)}));
     }
   }
 
@@ -376,7 +367,7 @@ TEST(ExampleFolderTest, EveryOptionInstallsIntoTheSampleCar) {
       }
       ++sectionsSeen;
       LineReader snippet(
-          folder.PathOf(Slashes(FindOption(group, choices[group - 1])->snippetFile)));
+          folder.PathOf(WithForwardSlashes(FindOption(group, choices[group - 1])->snippetFile)));
       const SectionLines chosen = ReadSnippetSection(snippet, GroupByNumber(group).section);
       ASSERT_FALSE(chosen.empty());
       EXPECT_EQ(Lines(installed.begin() + i, installed.begin() + i + chosen.size()), chosen);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "peak_memory.h"
 #include "temp_folder.h"
 
 namespace {
@@ -182,28 +183,6 @@ TEST_F(SpliceTest, SnippetGivesMarkerAndExactlyNLines) {
     LineReader snippet(folder_.Write("snippet", c.snippet));
     EXPECT_EQ(ReadSnippetSection(snippet, GroupByNumber(5).section), c.section);
   }
-}
-
-// Peak resident memory of this process in KiB, after resetting it; -1 when
-// the kernel does not offer the reset.
-long ResetPeakKiB() {
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5";
-  clear.close();
-  return clear ? 0 : -1;
-}
-
-long PeakKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string word;
-  while (status >> word) {
-    if (word == "VmHWM:") {
-      long kib = 0;
-      status >> kib;
-      return kib;
-    }
-  }
-  return -1;
 }
 
 // True when `output` is `input` followed by `tail`, compared piece by piece.

@@ -140,9 +140,7 @@ std::map<std::string, std::string> Contents(const fs::path& folder) {
 }
 
 fs::path InFolder(const fs::path& carFolder, std::string_view catalogPath) {
-  std::string relative(catalogPath);
-  std::replace(relative.begin(), relative.end(), '\\', '/');
-  return carFolder / relative;
+  return carFolder / WithForwardSlashes(catalogPath);
 }
 
 EngineRun RunEngineIn(const fs::path& carFolder, const Choices& choices) {

@@ -385,9 +385,8 @@ std::map<std::string, std::function<Canvas()>> Pictures() {
   };
 }
 
-std::filesystem::path OnDisk(const std::filesystem::path& folder, std::string catalogPath) {
-  std::replace(catalogPath.begin(), catalogPath.end(), '\\', '/');
-  return folder / catalogPath;
+std::filesystem::path OnDisk(const std::filesystem::path& folder, std::string_view catalogPath) {
+  return folder / WithForwardSlashes(catalogPath);
 }
 
 }  // namespace

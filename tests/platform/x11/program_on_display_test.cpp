@@ -426,8 +426,7 @@ TEST_F(ProgramOnDisplay, CompleteInstallWritesTheFilesAndExitsZero) {
 
 TEST_F(ProgramOnDisplay, FailedInstallKeepsTheWindowOpenAndTouchesNothing) {
   // The snippet of Front Carplate "ON" is gone.
-  std::string snippet(FindOption(1, 2)->snippetFile);
-  std::replace(snippet.begin(), snippet.end(), '\\', '/');
+  const std::string snippet = WithForwardSlashes(FindOption(1, 2)->snippetFile);
   ASSERT_TRUE(fs::remove(car_ / snippet)) << snippet;
   const auto before = Snapshot(car_.string());
   const std::string chosen = HeadlessScript(Then(kEveryGroup, Click(kInstallX, kInstallY)));
